@@ -1,0 +1,75 @@
+#include "machine/memory_bus.h"
+
+#include <cstdio>
+
+#include "cpu/cpu_state.h"
+#include "machine/fault_report.h"
+#include "oscalls/bios_xbios.h"
+#include "oscalls/gemdos.h"
+#include "runner/run_state.h"
+
+namespace machine {
+
+const TrapChannel kTrapChannels[] = {
+    {0xFFFA42, ChannelAction::kBusErrorRedirect, nullptr},
+    {0xFFFF00, ChannelAction::kFault, "CPU EXCEPTION: "},
+    {0xFFFF08, ChannelAction::kFault, "BUS ERROR: "},
+    {0xFFFF0C, ChannelAction::kFault, "ADDRESS ERROR: "},
+    {0xFFFF10, ChannelAction::kFault, "ILLEGAL INSTRUCTION: "},
+    {0xFFFF14, ChannelAction::kFault, "DIVIDE BY ZERO: "},
+    {0xFFFF18, ChannelAction::kFault, "CHK/CHK2: "},
+    {0xFFFF1C, ChannelAction::kFault, "TRAP: "},
+    {0xFFFF20, ChannelAction::kFault, "PRIVILEGE VIOLATION: "},
+    {0xFFFF24, ChannelAction::kFault, "TRACE: "},
+    {0xFFFF28, ChannelAction::kFault, "LINE-A EMULATOR: "},
+    {0xFFFF2C, ChannelAction::kFault, "LINE-F EMULATOR: "},
+    {0xFFFF30, ChannelAction::kFault, "RESERVED EXCEPTION: "},
+    {0xFFFF84, ChannelAction::kGemdos, nullptr},
+    {0xFFFF88, ChannelAction::kAesVdi, nullptr},
+    {0xFFFFB4, ChannelAction::kBios, nullptr},
+    {0xFFFFB8, ChannelAction::kXbios, nullptr},
+};
+const unsigned kTrapChannelCount = sizeof kTrapChannels / sizeof kTrapChannels[0];
+
+const TrapChannel* find_trap_channel(uint32_t address) {
+  for (const TrapChannel& c : kTrapChannels)
+    if (c.address == address) return &c;
+  return nullptr;
+}
+
+void unhandled_read(uint32_t address) {
+  std::printf("UNHANDLED I/O READ %08x", address);
+  runner::stop_run();
+}
+
+void io_write(uint32_t address, uint32_t value) {
+  raw_write32(kTickCounter, 0);
+  const TrapChannel* channel = find_trap_channel(address);
+  if (!channel) {
+    unhandled_write_report(address, value);
+    return;
+  }
+  switch (channel->action) {
+    case ChannelAction::kBusErrorRedirect:
+      // Continue at the bus-error vector without building a frame.
+      m68k::set_register(m68k::kPC, peek32(8));
+      break;
+    case ChannelAction::kFault:
+      fault_report(channel->fault_name);
+      break;
+    case ChannelAction::kGemdos:
+      oscalls::gemdos_dispatch(value);
+      break;
+    case ChannelAction::kAesVdi:
+      oscalls::aes_vdi_call(value);
+      break;
+    case ChannelAction::kBios:
+      oscalls::bios_dispatch(value);
+      break;
+    case ChannelAction::kXbios:
+      oscalls::xbios_dispatch(value);
+      break;
+  }
+}
+
+}  // namespace machine

@@ -1,0 +1,68 @@
+// MemoryBus: the CPU core's only way to guest memory. RAM below 0xFF8000 is a
+// single array access; reads above it fail and stop the run, writes above it
+// are decoded as trap channels that call host handlers synchronously.
+#pragma once
+
+#include <cstdint>
+
+#include "machine/emu_memory.h"
+
+namespace machine {
+
+void unhandled_read(uint32_t address);
+void io_write(uint32_t address, uint32_t value);
+
+inline uint32_t Read8(uint32_t a) {
+  if (a < kIoRegionStart) [[likely]]
+    return raw_read8(a);
+  unhandled_read(a);
+  return 0xFFFFFFFF;
+}
+inline uint32_t Read16(uint32_t a) {
+  if (a < kIoRegionStart) [[likely]]
+    return raw_read16(a);
+  unhandled_read(a);
+  return 0xFFFFFFFF;
+}
+inline uint32_t Read32(uint32_t a) {
+  if (a < kIoRegionStart) [[likely]]
+    return raw_read32(a);
+  unhandled_read(a);
+  return 0xFFFFFFFF;
+}
+inline void Write8(uint32_t a, uint32_t v) {
+  if (a < kIoRegionStart) [[likely]]
+    return raw_write8(a, v);
+  io_write(a, v);
+}
+inline void Write16(uint32_t a, uint32_t v) {
+  if (a < kIoRegionStart) [[likely]]
+    return raw_write16(a, v);
+  io_write(a, v);
+}
+inline void Write32(uint32_t a, uint32_t v) {
+  if (a < kIoRegionStart) [[likely]]
+    return raw_write32(a, v);
+  io_write(a, v);
+}
+
+// What a write to one trap-channel address does.
+enum class ChannelAction { kBusErrorRedirect, kFault, kGemdos, kAesVdi, kBios, kXbios };
+
+struct TrapChannel {
+  uint32_t address;
+  ChannelAction action;
+  const char* fault_name;  // for kFault
+};
+
+// The decode table, exposed for tests; addresses not listed end in the
+// unhandled-write report.
+extern const TrapChannel kTrapChannels[];
+extern const unsigned kTrapChannelCount;
+const TrapChannel* find_trap_channel(uint32_t address);
+
+// The long at 0x4BA: the platform's 200 Hz tick counter, cleared by every
+// write to the I/O region.
+inline constexpr uint32_t kTickCounter = 0x4BA;
+
+}  // namespace machine

@@ -1,0 +1,150 @@
+#include "runner/runner.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "cpu/cpu_state.h"
+#include "machine/emu_memory.h"
+#include "machine/os_rom.h"
+#include "oscalls/host_files.h"
+#include "runner/run_state.h"
+
+#ifndef VELLUM_BUILD_STAMP
+#define VELLUM_BUILD_STAMP "0000000000"
+#endif
+#ifndef VELLUM_MEMORY_DUMP
+#define VELLUM_MEMORY_DUMP 0
+#endif
+
+namespace runner {
+
+namespace {
+
+constexpr int32_t kTimeslice = 0x10000000;
+constexpr int kStartupFailure = -1;
+
+uint32_t memory_dump_enabled = VELLUM_MEMORY_DUMP;
+
+}  // namespace
+
+uint32_t command_tail_length(int count, char* const* params) {
+  uint32_t n = 0;
+  for (int i = 0; i < count; ++i)
+    for (const char* p = params[i];; ++p, ++n)
+      if (*p == 0) break;
+  n += static_cast<uint32_t>(count);  // one space after each parameter
+  return n == 0 ? 0 : n - 1;
+}
+
+void write_command_tail(uint32_t tail_address, int count, char* const* params) {
+  uint32_t p = tail_address + 1;
+  for (int i = 0; i < count; ++i) {
+    for (const char* c = params[i]; *c; ++c) machine::poke8(p++, *c == ' ' ? 0x1A : *c);
+    machine::poke8(p++, ' ');
+  }
+  uint32_t written = p - (tail_address + 1);
+  machine::poke8(tail_address, written == 0 ? 0 : written - 1);
+  machine::poke8(p, 0);
+}
+
+bool machine_setup() {
+  machine::clear_memory();
+  oscalls::reset_host_files();
+  machine::install_os_rom();
+  load_address = machine::peek32(machine::kOsRomBase + 0x0C);
+  if (!machine::os_rom_magic_ok()) return false;
+  command_tail_address = machine::peek32(machine::kOsRomBase + 0x24);
+  return true;
+}
+
+uint32_t load_program(std::FILE* file) {
+  uint32_t cursor = load_address;
+  size_t n;
+  while ((n = std::fread(oscalls::bounce_buffer, 1, sizeof oscalls::bounce_buffer, file)) > 0) {
+    // Never write past the space below the ROM; the caller refuses the run.
+    if (cursor - load_address + n > kMaxProgramSize) return kMaxProgramSize + 1;
+    machine::copy_to_guest(cursor, oscalls::bounce_buffer, n);
+    cursor += static_cast<uint32_t>(n);
+  }
+  malloc_next = cursor;
+  return cursor - load_address;
+}
+
+void write_memory_dump(const char* path) {
+  std::FILE* f = std::fopen(path, "wb");
+  if (!f) return;
+  std::fwrite(machine::emu_memory, 1, sizeof machine::emu_memory, f);
+  std::fclose(f);
+}
+
+int run(int argc, char** argv) {
+  if (argc < 2) {
+    std::printf("vellum b%s by quarndle\n", VELLUM_BUILD_STAMP);
+    std::printf("Usage: vellum <program file> [parameters]\n");
+    return kStartupFailure;
+  }
+  const char* path = argv[1];
+  const int param_count = argc - 2;
+  char* const* params = argv + 2;
+
+  // Everything that can refuse the run is checked before the machine is
+  // touched, so a refused run loads nothing.
+  uint32_t tail_length = command_tail_length(param_count, params);
+  if (tail_length > kMaxTailLength) {
+    std::printf("Command line too long: %u characters, at most %u\n", tail_length, kMaxTailLength);
+    return kStartupFailure;
+  }
+  struct stat st;
+  std::FILE* file = nullptr;
+  if (stat(path, &st) == 0 && !S_ISDIR(st.st_mode)) file = std::fopen(path, "rb");
+  if (!file) {
+    std::printf("Unable to open %s", path);
+    return kStartupFailure;
+  }
+  if (S_ISREG(st.st_mode) && st.st_size == 0) {
+    std::printf("Program file %s is empty\n", path);
+    std::fclose(file);
+    return kStartupFailure;
+  }
+  if (S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) > kMaxProgramSize) {
+    std::printf("Program file %s is too large: %lld bytes, at most %u\n", path,
+                static_cast<long long>(st.st_size), kMaxProgramSize);
+    std::fclose(file);
+    return kStartupFailure;
+  }
+
+  if (!machine_setup()) {
+    std::printf("Unsupported OS-ROM!\n");
+    std::fclose(file);
+    return kStartupFailure;
+  }
+  uint32_t loaded = load_program(file);
+  std::fclose(file);
+  // A pipe or device can only be measured while reading it.
+  if (loaded == 0 || loaded > kMaxProgramSize) {
+    if (loaded == 0) std::printf("Program file %s is empty\n", path);
+    else std::printf("Program file %s is too large: at most %u bytes\n", path, kMaxProgramSize);
+    return kStartupFailure;
+  }
+
+  m68k::init();
+  m68k::set_cpu_type(m68k::kM68000);
+  m68k::pulse_reset();
+  write_command_tail(command_tail_address, param_count, params);
+
+  while (!quit_flag) {
+    m68k::execute(kTimeslice);
+    // STOP with nothing to wake the CPU: no interrupt source exists, so the
+    // run could never continue.
+    if (!quit_flag && m68k::cpu.stopped != 0) {
+      std::printf("CPU STOPPED WITH NOTHING TO WAKE IT\n");
+      break;
+    }
+  }
+
+  if (memory_dump_enabled) write_memory_dump("memdump");
+  return static_cast<int>(exit_code);
+}
+
+}  // namespace runner

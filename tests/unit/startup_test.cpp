@@ -1,0 +1,89 @@
+// Start-up behaviour of the built binary: usage, refused files, statuses.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+struct Result {
+  std::string out;
+  int status;
+};
+
+Result run_vellum(const std::string& args) {
+  std::string cmd = std::string(VELLUM_BINARY) + " " + args + " 2>/dev/null";
+  FILE* p = popen(cmd.c_str(), "r");
+  Result r{"", -1};
+  std::array<char, 4096> buf;
+  size_t n;
+  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
+  int st = pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("vellum-startup-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::filesystem::path dir_;
+};
+
+TEST_F(StartupTest, NoArgumentsPrintsBannerAndUsage) {
+  Result r = run_vellum("");
+  EXPECT_EQ(r.status, 255);
+  ASSERT_EQ(r.out.size(), std::string("vellum b0000000000 by quarndle\n").size() +
+                              std::string("Usage: vellum <program file> [parameters]\n").size());
+  EXPECT_EQ(r.out.rfind("vellum b", 0), 0u);
+  for (int i = 8; i < 18; ++i) EXPECT_TRUE(isdigit(r.out[i])) << r.out;
+  EXPECT_EQ(r.out.substr(18), " by quarndle\nUsage: vellum <program file> [parameters]\n");
+}
+
+TEST_F(StartupTest, MissingFile) {
+  std::string path = (dir_ / "missing.tos").string();
+  Result r = run_vellum(path);
+  EXPECT_EQ(r.out, "Unable to open " + path);
+  EXPECT_EQ(r.status, 255);
+}
+
+TEST_F(StartupTest, Directory) {
+  Result r = run_vellum(dir_.string());
+  EXPECT_EQ(r.out, "Unable to open " + dir_.string());
+  EXPECT_EQ(r.status, 255);
+}
+
+TEST_F(StartupTest, EmptyFile) {
+  std::string path = (dir_ / "empty.tos").string();
+  std::ofstream(path).close();
+  Result r = run_vellum(path);
+  EXPECT_EQ(r.out, "Program file " + path + " is empty\n");
+  EXPECT_EQ(r.status, 255);
+}
+
+TEST_F(StartupTest, TooLargeFile) {
+  std::string path = (dir_ / "large.tos").string();
+  { std::ofstream(path).close(); }
+  std::filesystem::resize_file(path, 0xFCDA25);
+  Result r = run_vellum(path);
+  EXPECT_EQ(r.out, "Program file " + path + " is too large: 16570917 bytes, at most 16570916\n");
+  EXPECT_EQ(r.status, 255);
+}
+
+TEST_F(StartupTest, CommandLineTooLong) {
+  std::string path = (dir_ / "any.tos").string();
+  { std::ofstream(path) << "x"; }
+  Result r = run_vellum(path + " " + std::string(126, 'a'));
+  EXPECT_EQ(r.out, "Command line too long: 126 characters, at most 125\n");
+  EXPECT_EQ(r.status, 255);
+}
+
+}  // namespace

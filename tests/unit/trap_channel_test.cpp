@@ -1,0 +1,117 @@
+// The I/O write decode: every trap channel, the unhandled write, and the
+// tick counter at 0x4BA cleared by any I/O write.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "cpu/cpu_state.h"
+#include "machine/emu_memory.h"
+#include "machine/memory_bus.h"
+#include "runner/run_state.h"
+
+using namespace machine;
+
+namespace {
+
+void fresh_machine() {
+  clear_memory();
+  runner::quit_flag = 0;
+  m68k::init();
+  m68k::set_cpu_type(m68k::kM68000);
+  m68k::cpu.s = 4;
+}
+
+struct FaultCase {
+  uint32_t address;
+  const char* name;
+};
+
+class FaultChannelTest : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(FaultChannelTest, PrintsNameStopsAndClearsTick) {
+  fresh_machine();
+  poke32(kTickCounter, 0x12345678);
+  testing::internal::CaptureStdout();
+  Write32(GetParam().address, 0x1000);
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(out.rfind(GetParam().name, 0), 0u) << out;
+  EXPECT_EQ(runner::quit_flag, 1u);
+  EXPECT_EQ(peek32(kTickCounter), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AllFaultNames, FaultChannelTest,
+    ::testing::Values(FaultCase{0xFFFF00, "CPU EXCEPTION: "}, FaultCase{0xFFFF08, "BUS ERROR: "},
+                      FaultCase{0xFFFF0C, "ADDRESS ERROR: "},
+                      FaultCase{0xFFFF10, "ILLEGAL INSTRUCTION: "},
+                      FaultCase{0xFFFF14, "DIVIDE BY ZERO: "}, FaultCase{0xFFFF18, "CHK/CHK2: "},
+                      FaultCase{0xFFFF1C, "TRAP: "}, FaultCase{0xFFFF20, "PRIVILEGE VIOLATION: "},
+                      FaultCase{0xFFFF24, "TRACE: "}, FaultCase{0xFFFF28, "LINE-A EMULATOR: "},
+                      FaultCase{0xFFFF2C, "LINE-F EMULATOR: "},
+                      FaultCase{0xFFFF30, "RESERVED EXCEPTION: "}));
+
+TEST(TrapChannelTable, OsCallChannelsDecodeToTheirLayers) {
+  struct Row {
+    uint32_t address;
+    ChannelAction action;
+  };
+  const Row rows[] = {{0xFFFF84, ChannelAction::kGemdos},
+                      {0xFFFF88, ChannelAction::kAesVdi},
+                      {0xFFFFB4, ChannelAction::kBios},
+                      {0xFFFFB8, ChannelAction::kXbios},
+                      {0xFFFA42, ChannelAction::kBusErrorRedirect}};
+  for (const Row& r : rows) {
+    const TrapChannel* c = find_trap_channel(r.address);
+    ASSERT_NE(c, nullptr) << std::hex << r.address;
+    EXPECT_EQ(c->action, r.action);
+  }
+  EXPECT_EQ(kTrapChannelCount, 17u);
+  // Vector 1 has no stub and TRAP #0 no channel.
+  EXPECT_EQ(find_trap_channel(0xFFFF04), nullptr);
+  EXPECT_EQ(find_trap_channel(0xFFFF80), nullptr);
+}
+
+TEST(TrapChannelTable, UnhandledWriteReportsAddressAndValue) {
+  for (uint32_t address : {0xFF8000u, 0xFFFF04u, 0xFFFF80u, 0xFFFFFCu}) {
+    fresh_machine();
+    poke32(kTickCounter, 7);
+    testing::internal::CaptureStdout();
+    Write16(address, 0xCAFEBABE);
+    std::string out = testing::internal::GetCapturedStdout();
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "UNHANDLED I/O WRITE %08x=cafebabe\n", address);
+    EXPECT_EQ(out.rfind(expected, 0), 0u) << out;
+    EXPECT_EQ(runner::quit_flag, 1u);
+    EXPECT_EQ(peek32(kTickCounter), 0u);
+  }
+}
+
+TEST(TrapChannelTable, BusErrorChannelContinuesAtVectorTwoSilently) {
+  fresh_machine();
+  poke32(8, 0x00123456);
+  uint32_t sr = m68k::sr_build();
+  testing::internal::CaptureStdout();
+  Write8(0xFFFA42, 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(m68k::cpu.pc, 0x00123456u);
+  EXPECT_EQ(m68k::sr_build(), sr);
+  EXPECT_EQ(runner::quit_flag, 0u);
+}
+
+TEST(TrapChannelTable, AesVdiPrintsItsLineAndContinues) {
+  fresh_machine();
+  testing::internal::CaptureStdout();
+  Write32(0xFFFF88, 0x1234);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "UNHANDLED AES/VDI CALL\n");
+  EXPECT_EQ(runner::quit_flag, 0u);
+}
+
+TEST(TrapChannelTable, ByteWriteToGemdosChannelDispatchesLikeLong) {
+  // Pterm0 through an 8-bit write.
+  fresh_machine();
+  poke16(0x3000, 0x0000);
+  Write8(0xFFFF84, 0x3000);
+  EXPECT_EQ(runner::quit_flag, 1u);
+}
+
+}  // namespace
