@@ -57,7 +57,7 @@ void BM_MemoryLoop(benchmark::State& state) {
         0x3621,                   // MOVE.W -(A1),D3
         0x5449,                   // ADDQ.W #2,A1
         0x51CF, 0xFFF8,           // DBRA D7,loop
-        0x60E8});                 // BRA to start
+        0x60E6});                 // BRA to start
   run_slices(state);
 }
 BENCHMARK(BM_MemoryLoop);
