@@ -1,0 +1,45 @@
+// Runs one vector on the core and lists where the result differs from the
+// reference.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "vector.h"
+
+namespace conformance {
+
+// Compared state: D0-D7 are 0-7, A0-A6 are 8-14, then the rest.
+enum class Field : uint8_t {
+  kD0 = 0,
+  kA0 = 8,
+  kUsp = 15,
+  kSsp,
+  kSr,
+  kPc,
+  kRam,
+};
+
+struct Difference {
+  Field field;
+  uint32_t address;  // kRam only
+  uint32_t expected;
+  uint32_t actual;
+};
+
+std::string field_name(const Difference& d);
+
+// Initialises the core once (68000 model).
+void prepare_core();
+
+// Loads the vector's initial state, executes exactly one instruction and
+// compares against the final state. Memory touched by the vector is cleared
+// again afterwards, so the next vector starts from a zeroed store without
+// clearing all 16 MB.
+std::vector<Difference> run_vector(const Vector& v);
+
+// Compares the live core state with `expected` (exposed for tests).
+std::vector<Difference> compare_state(const MachineState& expected);
+
+}  // namespace conformance
