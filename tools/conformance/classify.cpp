@@ -8,7 +8,7 @@ namespace {
 constexpr uint32_t kIoRegionStart = 0xFF8000;
 constexpr uint32_t kAddressErrorVector = 0x0C;  // vector 3
 constexpr uint8_t kSupervisorData = 5;
-constexpr uint32_t kSrX = 0x10, kSrN = 0x08, kSrZ = 0x04, kSrV = 0x02, kSrC = 0x01;
+constexpr uint32_t kSrX = 0x10, kSrN = 0x08, kSrV = 0x02, kSrC = 0x01;
 
 bool is_program_fetch(const BusAccess& b) {
   return b.function_code == 2 || b.function_code == 6;
@@ -78,15 +78,14 @@ bool asr_count_defect(const Vector& v, const std::vector<Difference>& diffs) {
   return count > bits && negative && only_sr_bits(diffs, kSrX | kSrC);
 }
 
-// DIVU/DIVS overflow: the reference sets V and leaves Dx, but also changes
-// N, Z and C, which the documentation leaves undefined; this core keeps
-// them.
-bool divide_overflow_flags(const Vector& v, const std::vector<Difference>& diffs) {
+// DIVU/DIVS overflow: the hardware sets V, keeps Dx, N and Z, and clears C;
+// this core's rule keeps C as well.
+bool divide_overflow_carry(const Vector& v, const std::vector<Difference>& diffs) {
   const unsigned kind = v.opcode & 0xF1C0;
   if ((kind != 0x80C0 && kind != 0x81C0) || (v.opcode & 0x38) == 0x08) return false;
   const unsigned dx = (v.opcode >> 9) & 7;
   const bool overflow = (v.final.sr & kSrV) && v.final.d[dx] == v.initial.d[dx];
-  return overflow && only_sr_bits(diffs, kSrN | kSrZ | kSrC);
+  return overflow && (v.initial.sr & kSrC) && only_sr_bits(diffs, kSrC);
 }
 
 enum class Bcd { kNone, kAbcd, kSbcd, kNbcd };
@@ -102,6 +101,31 @@ Bcd bcd_kind(uint16_t op) {
 // computes it by its own rule, which the hardware does not follow.
 bool bcd_undefined_v(const Vector& v, const std::vector<Difference>& diffs) {
   return bcd_kind(v.opcode) != Bcd::kNone && only_sr_bits(diffs, kSrV);
+}
+
+// NBCD's operand: the register's low byte, or the data byte the reference
+// read for the memory forms.
+bool nbcd_operand(const Vector& v, uint32_t& operand) {
+  if ((v.opcode & 0x38) == 0) {
+    operand = v.initial.d[v.opcode & 7] & 0xFF;
+    return true;
+  }
+  for (const BusAccess& b : v.bus) {
+    if (b.kind == 'r' && !b.word && !is_program_fetch(b)) {
+      operand = b.value & 0xFF;
+      return true;
+    }
+  }
+  return false;
+}
+
+// NBCD of 0 with X clear leaves 0 and no borrow; N is undefined. This core
+// takes N from its uncorrected intermediate 0x9A (set), the hardware clears
+// it.
+bool nbcd_zero_n(const Vector& v, const std::vector<Difference>& diffs) {
+  uint32_t operand;
+  return bcd_kind(v.opcode) == Bcd::kNbcd && !(v.initial.sr & kSrX) && nbcd_operand(v, operand) &&
+         operand == 0 && only_sr_bits(diffs, kSrN);
 }
 
 bool decimal_byte(uint32_t b) {
@@ -161,13 +185,16 @@ const std::vector<ClassRule> kRules = {
      "corpus defect: ASR by a register count above the operand size on a negative operand gives "
      "C = X = 0 instead of the sign",
      false, asr_count_defect},
-    {"divide-overflow-flags",
-     "divide overflow: this core sets V and keeps N, Z and C, which the hardware changes "
-     "(undefined in the documentation)",
-     false, divide_overflow_flags},
+    {"divide-overflow-carry",
+     "divide overflow: this core sets V and keeps C, which the hardware clears (C is "
+     "undefined in the documentation after an overflow)",
+     false, divide_overflow_carry},
     {"bcd-undefined-v",
      "V after ABCD, SBCD and NBCD is undefined; this core computes it by its own rule", false,
      bcd_undefined_v},
+    {"nbcd-zero-n",
+     "NBCD of 0 with X clear: N is undefined; this core sets it, the hardware clears it", false,
+     nbcd_zero_n},
     {"bcd-non-decimal",
      "ABCD, SBCD or NBCD on a byte with a digit above 9 (undefined result): this core's decimal "
      "correction differs from the hardware's",

@@ -157,9 +157,10 @@ Vector asr_vector(uint16_t op, uint32_t count, uint32_t operand) {
   return v;
 }
 
-Vector divu_vector(bool overflow) {
+Vector divu_vector(bool overflow, uint32_t initial_sr = kSrC) {
   Vector v = with_opcode(0x80C1);  // DIVU.W D1,D0
   v.initial.d[0] = v.final.d[0] = 0x00100000;
+  v.initial.sr = initial_sr;
   v.final.sr = overflow ? kSrV : 0;
   if (!overflow) v.final.d[0] = 0x12345678;
   return v;
@@ -218,11 +219,12 @@ std::vector<RuleCase> rule_cases() {
   add("LSR.B count 9 negative", asr_vector(0xE228, 9, 0x80), {xc}, nullptr);
   add("ASR.B immediate 8", asr_vector(0xE000, 9, 0x80), {xc}, nullptr);
 
-  add("DIVU overflow, N Z C differ", divu_vector(true), {sr_diff(0x2702, 0x270F)},
-      "divide-overflow-flags");
-  add("DIVU overflow, V differs", divu_vector(true), {sr_diff(0x2702, 0x2700)}, nullptr);
-  add("DIVU overflow, X differs", divu_vector(true), {sr_diff(0x2702, 0x2712)}, nullptr);
-  add("DIVU without overflow", divu_vector(false), {sr_diff(0x2700, 0x2704)}, nullptr);
+  add("DIVU overflow, C kept", divu_vector(true), {sr_diff(0x2702, 0x2703)},
+      "divide-overflow-carry");
+  add("DIVU overflow, C was clear", divu_vector(true, 0), {sr_diff(0x2702, 0x2703)}, nullptr);
+  add("DIVU overflow, N differs", divu_vector(true), {sr_diff(0x2702, 0x270A)}, nullptr);
+  add("DIVU overflow, V differs", divu_vector(true), {sr_diff(0x2702, 0x2701)}, nullptr);
+  add("DIVU without overflow", divu_vector(false), {sr_diff(0x2700, 0x2701)}, nullptr);
   {
     Vector v = divu_vector(true);
     v.opcode = 0x80C8;  // mode 1 is no divide
@@ -248,6 +250,22 @@ std::vector<RuleCase> rule_cases() {
     add("SBCD memory, unwritten byte differs", v, {{Field::kRam, 0x3002, 0x03, 0x09}}, nullptr);
   }
   add("NBCD D0, V differs", with_opcode(0x4800), {sr_diff(0x2700, 0x2702)}, "bcd-undefined-v");
+  {
+    Vector v = with_opcode(0x4800);  // NBCD D0
+    add("NBCD D0 of 0, X clear, N differs", v, {sr_diff(0x2704, 0x270C)}, "nbcd-zero-n");
+    v.initial.sr = kSrX;
+    add("NBCD D0 of 0, X set, N differs", v, {sr_diff(0x2704, 0x270C)}, nullptr);
+    v.initial.sr = 0;
+    v.initial.d[0] = 0x10;
+    add("NBCD D0 of 0x10, N differs", v, {sr_diff(0x2704, 0x270C)}, nullptr);
+    v.initial.d[0] = 0;
+    add("NBCD D0 of 0, Z differs", v, {sr_diff(0x2704, 0x2700)}, nullptr);
+    Vector m = with_opcode(0x4810);  // NBCD (A0)
+    m.bus = {access('r', 5, 0x3000, false, 0x00), access('w', 5, 0x3000, false, 0x00)};
+    add("NBCD (A0) of 0, N differs", m, {sr_diff(0x2704, 0x270C)}, "nbcd-zero-n");
+    m.bus[0].value = 0x01;
+    add("NBCD (A0) of 1, N differs", m, {sr_diff(0x2704, 0x270C)}, nullptr);
+  }
   add("LINK.L pattern 0x4808 is no NBCD", with_opcode(0x4808), {sr_diff(0x2700, 0x2702)}, nullptr);
   return cases;
 }
