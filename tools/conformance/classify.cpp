@@ -78,16 +78,6 @@ bool asr_count_defect(const Vector& v, const std::vector<Difference>& diffs) {
   return count > bits && negative && only_sr_bits(diffs, kSrX | kSrC);
 }
 
-// DIVU/DIVS overflow: the hardware sets V, keeps Dx, N and Z, and clears C;
-// this core's rule keeps C as well.
-bool divide_overflow_carry(const Vector& v, const std::vector<Difference>& diffs) {
-  const unsigned kind = v.opcode & 0xF1C0;
-  if ((kind != 0x80C0 && kind != 0x81C0) || (v.opcode & 0x38) == 0x08) return false;
-  const unsigned dx = (v.opcode >> 9) & 7;
-  const bool overflow = (v.final.sr & kSrV) && v.final.d[dx] == v.initial.d[dx];
-  return overflow && (v.initial.sr & kSrC) && only_sr_bits(diffs, kSrC);
-}
-
 enum class Bcd { kNone, kAbcd, kSbcd, kNbcd };
 
 Bcd bcd_kind(uint16_t op) {
@@ -185,10 +175,6 @@ const std::vector<ClassRule> kRules = {
      "corpus defect: ASR by a register count above the operand size on a negative operand gives "
      "C = X = 0 instead of the sign",
      false, asr_count_defect},
-    {"divide-overflow-carry",
-     "divide overflow: this core sets V and keeps C, which the hardware clears (C is "
-     "undefined in the documentation after an overflow)",
-     false, divide_overflow_carry},
     {"bcd-undefined-v",
      "V after ABCD, SBCD and NBCD is undefined; this core computes it by its own rule", false,
      bcd_undefined_v},

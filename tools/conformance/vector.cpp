@@ -21,23 +21,122 @@ bool read_gzip(const std::string& path, std::string& out) {
   return ok;
 }
 
-void read_state(const nlohmann::json& j, MachineState& s) {
-  static const char* const kD[8] = {"d0", "d1", "d2", "d3", "d4", "d5", "d6", "d7"};
-  static const char* const kA[7] = {"a0", "a1", "a2", "a3", "a4", "a5", "a6"};
-  for (int i = 0; i < 8; ++i) s.d[i] = j.at(kD[i]).get<uint32_t>();
-  for (int i = 0; i < 7; ++i) s.a[i] = j.at(kA[i]).get<uint32_t>();
-  s.usp = j.at("usp").get<uint32_t>();
-  s.ssp = j.at("ssp").get<uint32_t>();
-  s.sr = j.at("sr").get<uint32_t>();
-  s.pc = j.at("pc").get<uint32_t>();
-  const auto& pf = j.at("prefetch");
-  s.prefetch[0] = pf.at(0).get<uint16_t>();
-  s.prefetch[1] = pf.at(1).get<uint16_t>();
-  const auto& ram = j.at("ram");
-  s.ram.reserve(ram.size());
-  for (const auto& cell : ram)
-    s.ram.emplace_back(cell.at(0).get<uint32_t>() & 0xFFFFFF, cell.at(1).get<uint8_t>());
+uint32_t* state_field(MachineState& s, const std::string& key) {
+  if (key.size() == 2 && key[1] >= '0' && key[1] <= '7') {
+    const unsigned n = static_cast<unsigned>(key[1] - '0');
+    if (key[0] == 'd') return &s.d[n];
+    if (key[0] == 'a' && n < 7) return &s.a[n];
+  }
+  if (key == "usp") return &s.usp;
+  if (key == "ssp") return &s.ssp;
+  if (key == "sr") return &s.sr;
+  if (key == "pc") return &s.pc;
+  return nullptr;
 }
+
+// Streams the file's JSON straight into Vector records: the files hold 120 MB
+// of text in all, and building a document tree first would spend most of the
+// run allocating and freeing it. Nesting, by depth of open containers:
+//   1 the array of vectors          2 one vector's object
+//   3 "initial"/"final" object, or the "transactions" array
+//   4 "prefetch"/"ram" array, or one transaction
+//   5 one [address, value] pair of "ram"
+class VectorReader {
+ public:
+  explicit VectorReader(std::vector<Vector>& out) : out_(out) {}
+
+  bool null() { return fail("unexpected null"); }
+  bool boolean(bool) { return fail("unexpected boolean"); }
+  bool number_integer(int64_t v) { return number(static_cast<uint64_t>(v)); }
+  bool number_unsigned(uint64_t v) { return number(v); }
+  bool number_float(double, const std::string&) { return fail("unexpected fraction"); }
+  bool binary(nlohmann::json::binary_t&) { return fail("unexpected binary"); }
+
+  bool string(std::string& v) {
+    if (depth_ == 2 && vector_key_ == "name") {
+      current_.name = v;
+    } else if (depth_ == 4 && vector_key_ == "transactions") {
+      if (index_ == 0) access_kind_ = v.empty() ? '?' : v[0];
+      if (index_ == 4) access_.word = v == ".w";
+      ++index_;
+    }
+    return true;
+  }
+
+  bool start_object(std::size_t) {
+    ++depth_;
+    if (depth_ == 2) current_ = Vector{};
+    if (depth_ == 3) state_ = vector_key_ == "initial" ? &current_.initial : &current_.final;
+    return depth_ <= 3;
+  }
+  bool end_object() {
+    if (depth_ == 2) {
+      if (current_.name.empty()) return fail("vector without a name");
+      current_.opcode = current_.initial.prefetch[0];
+      out_.push_back(std::move(current_));
+    }
+    --depth_;
+    return true;
+  }
+  bool key(std::string& k) {
+    if (depth_ == 2) vector_key_ = k;
+    if (depth_ == 3) state_key_ = k;
+    return true;
+  }
+
+  bool start_array(std::size_t) {
+    ++depth_;
+    index_ = 0;
+    if (depth_ == 4 && vector_key_ == "transactions") access_ = BusAccess{};
+    return depth_ <= 5;
+  }
+  bool end_array() {
+    if (depth_ == 5) state_->ram.emplace_back(pair_[0] & 0xFFFFFF, static_cast<uint8_t>(pair_[1]));
+    if (depth_ == 4 && vector_key_ == "transactions" && access_kind_ != 'n') {
+      access_.kind = access_kind_;
+      current_.bus.push_back(access_);
+    }
+    --depth_;
+    return true;
+  }
+
+  bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& e) {
+    return fail("at byte " + std::to_string(position) + ": " + e.what());
+  }
+
+  const std::string& error() const { return error_; }
+
+ private:
+  bool number(uint64_t value) {
+    const auto v = static_cast<uint32_t>(value);
+    if (depth_ == 3 && state_) {
+      if (uint32_t* field = state_field(*state_, state_key_)) *field = v;
+    } else if (depth_ == 4 && vector_key_ == "transactions") {
+      if (index_ == 2) access_.function_code = static_cast<uint8_t>(v);
+      if (index_ == 3) access_.address = v & 0xFFFFFF;
+      if (index_ == 5) access_.value = v;
+      ++index_;
+    } else if (depth_ == 4 && state_key_ == "prefetch") {
+      if (index_ < 2) state_->prefetch[index_++] = static_cast<uint16_t>(v);
+    } else if (depth_ == 5) {
+      if (index_ < 2) pair_[index_++] = v;
+    }
+    return true;
+  }
+  bool fail(std::string why) {
+    error_ = std::move(why);
+    return false;
+  }
+
+  std::vector<Vector>& out_;
+  Vector current_;
+  MachineState* state_ = nullptr;
+  BusAccess access_;
+  char access_kind_ = 'n';
+  std::string vector_key_, state_key_, error_;
+  uint32_t pair_[2] = {};
+  unsigned depth_ = 0, index_ = 0;
+};
 
 }  // namespace
 
@@ -47,31 +146,10 @@ bool load_vector_file(const std::string& path, std::vector<Vector>& out, std::st
     error = "cannot read " + path;
     return false;
   }
-  try {
-    const nlohmann::json doc = nlohmann::json::parse(text);
-    out.clear();
-    out.reserve(doc.size());
-    for (const auto& t : doc) {
-      Vector v;
-      v.name = t.at("name").get<std::string>();
-      read_state(t.at("initial"), v.initial);
-      read_state(t.at("final"), v.final);
-      v.opcode = v.initial.prefetch[0];
-      for (const auto& tr : t.at("transactions")) {
-        const std::string kind = tr.at(0).get<std::string>();
-        if (kind == "n") continue;
-        BusAccess b;
-        b.kind = kind[0];
-        b.function_code = tr.at(2).get<uint8_t>();
-        b.address = tr.at(3).get<uint32_t>() & 0xFFFFFF;
-        b.word = tr.at(4).get<std::string>() == ".w";
-        b.value = tr.at(5).get<uint32_t>();
-        v.bus.push_back(b);
-      }
-      out.push_back(std::move(v));
-    }
-  } catch (const nlohmann::json::exception& e) {
-    error = path + ": " + e.what();
+  out.clear();
+  VectorReader reader(out);
+  if (!nlohmann::json::sax_parse(text, &reader) || !reader.error().empty()) {
+    error = path + ": " + (reader.error().empty() ? "malformed vector file" : reader.error());
     return false;
   }
   return true;
