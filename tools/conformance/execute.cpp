@@ -44,13 +44,15 @@ void load_state(const MachineState& s) {
   for (const auto& [address, value] : s.ram) machine::poke8(address, value);
 }
 
+// Clears what the vector listed. A correct core writes nothing else (the
+// reference lists every byte it wrote, frames included), so the next vector
+// starts from zeroed memory; stray writes of a faulty core may linger, but
+// only a vector that reads unlisted memory, and so fails anyway, could see
+// them.
 void clear_touched(const Vector& v) {
   machine::poke32(v.initial.pc, 0);
   for (const auto& cell : v.initial.ram) machine::poke8(cell.first, 0);
   for (const auto& cell : v.final.ram) machine::poke8(cell.first, 0);
-  // Exception frames and stray writes land near the stacks; the reference
-  // lists the bytes it wrote, but a faulty core may write elsewhere. Clearing
-  // what the reference lists keeps a correct core's environment exact.
 }
 
 void check(std::vector<Difference>& out, Field f, uint32_t expected, uint32_t actual) {
