@@ -1,8 +1,137 @@
-// MULU, MULS, DIVU, DIVS.
+// MULU.W, MULS.W, DIVU.W, DIVS.W: a 16-bit source against the data register
+// in bits 9-11, which receives the 32-bit product, or the remainder and
+// quotient of its 32-bit dividend.
 #include "cpu/decode_table.h"
+#include "cpu/exceptions.h"
+#include "cpu/operand.h"
+#include "cpu/row_generators.h"
 
 namespace m68k {
 
-void add_muldiv_rows() {}
+namespace {
+
+enum class MulDiv { Mulu, Muls, Divu, Divs };
+
+constexpr bool is_signed(MulDiv op) {
+  return op == MulDiv::Muls || op == MulDiv::Divs;
+}
+constexpr bool is_divide(MulDiv op) {
+  return op == MulDiv::Divu || op == MulDiv::Divs;
+}
+
+// Word operand, zero- or sign-extended for the operation. 64 bits wide so
+// that the divide below can never meet INT32_MIN / -1.
+template <MulDiv Op>
+int64_t widen_word(uint32_t w) {
+  if constexpr (is_signed(Op))
+    return static_cast<int16_t>(w);
+  else
+    return w & 0xFFFF;
+}
+
+// Both products fit 32 bits (0xFFFF * 0xFFFF unsigned, 0x8000 * 0x8000
+// signed), so Dx takes the product whole and V is always clear.
+template <MulDiv Op>
+void multiply(uint32_t& dx, uint32_t source) {
+  uint32_t p = static_cast<uint32_t>(widen_word<Op>(source) * widen_word<Op>(dx));
+  dx = p;
+  cpu.flag_v = 0;
+  cpu.flag_c = 0;
+  cpu.flag_z = p;
+  cpu.flag_n = p >> 24;
+}
+
+// A quotient that does not fit 16 bits (signed for DIVS) leaves Dx alone
+// and reports V; that includes 0x80000000 / -1, whose true quotient 2^31 is
+// as unrepresentable as any other. X, N and Z are not touched then; C is
+// cleared by every divide that completes.
+template <MulDiv Op>
+void divide(uint32_t& dx, uint32_t source) {
+  int64_t divisor = widen_word<Op>(source);
+  if (divisor == 0) {
+    // The source is already fetched: PC is past the extension words and an
+    // (An)+ / -(An) register has stepped.
+    exception_entry(kVectorZeroDivide, cpu.pc);
+    return;
+  }
+  int64_t dividend;
+  if constexpr (is_signed(Op))
+    dividend = static_cast<int32_t>(dx);
+  else
+    dividend = dx;
+  int64_t q = dividend / divisor;  // truncates toward zero
+  int64_t r = dividend % divisor;  // takes the dividend's sign
+  constexpr int64_t kLow = is_signed(Op) ? -32768 : 0;
+  constexpr int64_t kHigh = is_signed(Op) ? 32767 : 0xFFFF;
+  cpu.flag_c = 0;
+  if (q < kLow || q > kHigh) {
+    cpu.flag_v = 0x80;
+    return;
+  }
+  uint32_t quotient = static_cast<uint32_t>(q) & 0xFFFF;
+  dx = ((static_cast<uint32_t>(r) & 0xFFFF) << 16) | quotient;
+  cpu.flag_z = quotient;
+  cpu.flag_n = quotient >> 8;
+  cpu.flag_v = 0;
+}
+
+template <MulDiv Op, Ea M>
+void op_muldiv() {
+  Operand<Size::Word, M> src;
+  uint32_t source = src.evaluate_and_read();
+  uint32_t& dx = dreg((cpu.ir >> 9) & 7);
+  if constexpr (is_divide(Op))
+    divide<Op>(dx, source);
+  else
+    multiply<Op>(dx, source);
+}
+
+// Published 68000 effective-address times for a word operand; the cycle
+// tables carry them but no handler reads these rows' entries.
+constexpr uint8_t ea_word_cycles(Ea m) {
+  switch (m) {
+    case Ea::Ind:
+    case Ea::PostInc:
+    case Ea::Imm:
+      return 4;
+    case Ea::PreDec:
+      return 6;
+    case Ea::Disp:
+    case Ea::AbsW:
+    case Ea::PcDisp:
+      return 8;
+    case Ea::Index:
+    case Ea::PcIndex:
+      return 10;
+    case Ea::AbsL:
+      return 12;
+    default:
+      return 0;
+  }
+}
+
+struct MulDivForm {
+  uint32_t base;
+  const char* family;
+  uint8_t c68000, c68010, c68020;  // register-source times (worst case)
+};
+
+// Word sources have no A7 byte forms: one row per mode, with its time.
+template <MulDiv Op, Ea... Ms>
+void add_timed_rows(EaList<Ms...>, const MulDivForm& f) {
+  (add_row(&op_muldiv<Op, Ms>, ea_row_mask(Ms, true), f.base | ea_bits(Ms), f.family,
+           static_cast<uint8_t>(f.c68000 + ea_word_cycles(Ms)),
+           static_cast<uint8_t>(f.c68010 + ea_word_cycles(Ms)), f.c68020),
+   ...);
+}
+
+}  // namespace
+
+void add_muldiv_rows() {
+  add_timed_rows<MulDiv::Mulu>(DataModes{}, {0xC0C0, "MULU", 70, 40, 27});
+  add_timed_rows<MulDiv::Muls>(DataModes{}, {0xC1C0, "MULS", 70, 42, 28});
+  add_timed_rows<MulDiv::Divu>(DataModes{}, {0x80C0, "DIVU", 140, 108, 44});
+  add_timed_rows<MulDiv::Divs>(DataModes{}, {0x81C0, "DIVS", 158, 122, 56});
+}
 
 }  // namespace m68k
