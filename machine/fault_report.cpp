@@ -2,11 +2,63 @@
 
 #include <cstdio>
 
+#include "cpu/cpu_state.h"
+#include "machine/emu_memory.h"
 #include "runner/run_state.h"
 
 namespace machine {
 
-void register_dump() {}
+namespace {
+
+uint32_t reg(unsigned id) {
+  return m68k::get_register(nullptr, id);
+}
+
+// Four longs from `base` on, each read directly (masked to 24 bits, bytes
+// past 0xFFFFFF wrapping to 0), between a label and a line ending.
+void print_four_longs(const char* label, uint32_t base, const char* end) {
+  std::printf("%s%08x %08x %08x %08x%s", label, peek32(base), peek32(base + 4), peek32(base + 8),
+              peek32(base + 12), end);
+}
+
+// A stack pointer, then the sixteen bytes above it read at even and at odd
+// word offsets, so a frame shows up whichever alignment it has.
+void print_stack(const char* title, const char* name, uint32_t sp) {
+  std::printf("%s Stack Pointer=%08x\n", title, sp);
+  const uint32_t at = sp & kAddressMask;
+  char label[16];
+  std::snprintf(label, sizeof label, "0(%s)=", name);
+  print_four_longs(label, at, "\n");
+  std::snprintf(label, sizeof label, "2(%s)=", name);
+  print_four_longs(label, at + 2, "\n\n");
+}
+
+}  // namespace
+
+void register_dump() {
+  const uint32_t a7 = reg(m68k::kA7) & kAddressMask;
+  std::printf("PC=%08x  ", reg(m68k::kPC));
+  // The word on top of the current stack: inside an exception stub, the
+  // status register of the interrupted code.
+  std::printf("SSR=%04x  USR=%04x\n\n", reg(m68k::kSR), peek16(a7));
+
+  print_stack("USR", "USP", reg(m68k::kUSP));
+  print_stack("SYS", "SSP", reg(m68k::kISP));
+
+  for (unsigned n = 0; n < 7; ++n) {
+    const uint32_t an = reg(m68k::kA0 + n);
+    std::printf("D%u=%08x  A%u=%08x  ", n, reg(m68k::kD0 + n), n, an);
+    char label[8];
+    std::snprintf(label, sizeof label, "(A%u)=", n);
+    print_four_longs(label, an, "\n");
+  }
+  std::printf("D7=%08x\n\n", reg(m68k::kD7));
+
+  // Vectors 0 to 63, four to a line.
+  for (uint32_t k = 0; k < 0x100; k += 0x10)
+    std::printf("%08X: %08X %08X %08X %08X\n", k, peek32(k), peek32(k + 4), peek32(k + 8),
+                peek32(k + 12));
+}
 
 void fault_report(const char* fault_name) {
   std::printf("%s", fault_name);

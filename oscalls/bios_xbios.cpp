@@ -2,10 +2,74 @@
 
 #include <cstdio>
 
+#include "cpu/cpu_state.h"
+#include "machine/emu_memory.h"
+
 namespace oscalls {
 
-void bios_dispatch(uint32_t) {}
-void xbios_dispatch(uint32_t) {}
-void aes_vdi_call(uint32_t) { std::puts("UNHANDLED AES/VDI CALL"); }
+namespace {
+
+constexpr uint32_t kVectorQuery = 0xFFFFFFFF;
+
+// No keyboard: nothing is ever waiting, and a read answers 0 at once.
+void answer_zero(uint32_t) {
+  set_d0(0);
+}
+
+// Answers the vector's current value; stores the new one unless it is -1.
+// Any vector number is taken, reaching up to 0x3FFFC.
+void setexc(uint32_t) {
+  const uint32_t vector_address = param_read16() * 4;
+  const uint32_t new_value = param_read32();
+  set_d0(machine::peek32(vector_address));
+  if (new_value != kVectorQuery) machine::poke32(vector_address, new_value);
+}
+
+// Runs the routine in supervisor mode: PC already points at the stub's RTE,
+// so pushing it and jumping makes the routine's RTS land on the RTE. The
+// routine's D0 is what the program receives.
+void supexec(uint32_t) {
+  const uint32_t routine = param_read32();
+  const uint32_t sp = m68k::get_register(nullptr, m68k::kSP);
+  m68k::set_register(m68k::kA7, sp - 4);
+  const uint32_t pc = m68k::get_register(nullptr, m68k::kPC);
+  machine::poke32(sp - 4, pc);
+  m68k::set_register(m68k::kPC, routine);
+}
+
+constexpr OsCall kBiosCalls[] = {
+    {0x0001, "Bconstat", answer_zero},
+    {0x0002, "Bconin", answer_zero},
+    {0x0005, "Setexc", setexc},
+};
+
+constexpr OsCall kXbiosCalls[] = {
+    {0x0026, "Supexec", supexec},
+};
+
+const OsCallLayer kBios{"BIOS", kBiosCalls, kBiosNames};
+const OsCallLayer kXbios{"XBIOS", kXbiosCalls, kXbiosNames};
+
+}  // namespace
+
+std::span<const OsCall> bios_calls() {
+  return kBiosCalls;
+}
+std::span<const OsCall> xbios_calls() {
+  return kXbiosCalls;
+}
+
+void bios_dispatch(uint32_t params) {
+  dispatch_os_call(kBios, params);
+}
+void xbios_dispatch(uint32_t params) {
+  dispatch_os_call(kXbios, params);
+}
+
+// No GEM: the call is named and the program continues with its registers as
+// they were.
+void aes_vdi_call(uint32_t) {
+  std::puts("UNHANDLED AES/VDI CALL");
+}
 
 }  // namespace oscalls

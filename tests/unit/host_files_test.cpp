@@ -1,1 +1,315 @@
+// Host file handles and paths: GEMDOS names to host names, the 16 slots,
+// transfers through the 512-byte bounce buffer, the console handles and the
+// working directory. File tests run in a fresh temporary directory.
+#include "oscalls/host_files.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "machine/emu_memory.h"
+
+namespace {
+
+using namespace oscalls;
+
+constexpr uint32_t kName = 0x7000;
+constexpr uint32_t kBuffer = 0x10000;
+
+std::string pattern(size_t n) {
+  std::string s(n, 0);
+  for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 7 + i / 256) & 0xFF);
+  return s;
+}
+
+void put_guest(uint32_t at, const std::string& s) {
+  machine::copy_to_guest(at, s.data(), s.size());
+}
+
+std::string guest(uint32_t at, size_t n) {
+  std::string s(n, 0);
+  machine::copy_from_guest(s.data(), at, n);
+  return s;
+}
+
+uint32_t name(const char* s) {
+  machine::write_guest_string(kName, s);
+  return kName;
+}
+
+class HostFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    machine::clear_memory();
+    reset_host_files();
+    char tmpl[] = "/tmp/vellum-files-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    home_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_);
+  }
+  void TearDown() override {
+    for (HostFileSlot& slot : host_files)
+      if (slot.in_use) std::fclose(slot.stream);
+    reset_host_files();
+    std::filesystem::current_path(home_);
+    std::filesystem::remove_all(dir_);
+  }
+  static void make_file(const char* file, const std::string& content) {
+    std::ofstream(file, std::ios::binary) << content;
+  }
+  static std::string file_text(const char* file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  std::filesystem::path dir_, home_;
+};
+
+// --- Path translation ------------------------------------------------------
+
+struct PathCase {
+  uint32_t at;
+  std::string gemdos, host;
+};
+
+class PathTranslation : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(PathTranslation, GivesTheHostName) {
+  machine::clear_memory();
+  put_guest(GetParam().at, GetParam().gemdos);
+  char host[kHostNameSize];
+  translate_path(GetParam().at, host);
+  EXPECT_EQ(std::string(host), GetParam().host);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, PathTranslation,
+    ::testing::Values(PathCase{kName, "A:\\SRC\\MAIN.S", "/SRC/MAIN.S"},
+                      PathCase{kName, "MAIN.S", "MAIN.S"}, PathCase{kName, "1:foo", "foo"},
+                      PathCase{kName, "C:", ""}, PathCase{kName, ":abc", ":abc"},
+                      PathCase{kName,
+                               "my\x1A"
+                               "file",
+                               "my file"},
+                      PathCase{kName, "..\\up\\.", "../up/."},
+                      PathCase{kName, std::string(300, 'n'), std::string(255, 'n')},
+                      PathCase{0xFFFFFD, "A:\\ab", "/ab"}));
+
+// --- open and close ----------------------------------------------------------
+
+struct OpenCase {
+  const char* label;
+  uint32_t mode;
+  bool exists;
+  int32_t result;
+};
+
+class HostOpen : public HostFiles, public ::testing::WithParamInterface<OpenCase> {};
+
+TEST_P(HostOpen, AnswersHandleOrError) {
+  if (GetParam().exists) make_file("F.TXT", "abcdef");
+  EXPECT_EQ(file_open(name("C:F.TXT"), GetParam().mode), GetParam().result);
+  EXPECT_EQ(host_files[0].in_use, GetParam().result == 16 ? 1 : 0);
+  EXPECT_EQ(std::filesystem::exists("F.TXT"), GetParam().exists);
+  EXPECT_EQ(file_text("F.TXT"), GetParam().exists ? "abcdef" : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, HostOpen,
+                         ::testing::Values(OpenCase{"ReadExisting", 0, true, 16},
+                                           OpenCase{"ReadMissing", 0, false, kFileNotFound},
+                                           OpenCase{"WriteExisting", 1, true, 16},
+                                           OpenCase{"WriteMissing", 1, false, kFileNotFound},
+                                           OpenCase{"UpdateExisting", 2, true, 16},
+                                           OpenCase{"UpdateMissing", 2, false, kFileNotFound},
+                                           OpenCase{"Mode3", 3, true, kFileNotFound}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(HostFiles, FopenWriteOnlyNeitherTruncatesNorReads) {
+  make_file("F", "abcdef");
+  ASSERT_EQ(file_open(name("F"), 1), 16);
+  put_guest(kBuffer, "XY");
+  EXPECT_EQ(file_read(16, 4, kBuffer), 0);
+  EXPECT_EQ(file_write(16, 2, kBuffer), 2);
+  EXPECT_EQ(file_close(16), 0);
+  EXPECT_EQ(file_text("F"), "XYcdef");
+}
+
+TEST_F(HostFiles, FcreateCreatesOrTruncates) {
+  make_file("OLD", "abcdef");
+  EXPECT_EQ(file_create(name("OLD")), 16);
+  EXPECT_EQ(file_create(name("C:NEW")), 17);
+  EXPECT_EQ(file_create(name("NO\\SUCH\\DIR")), kFileNotFound);
+  EXPECT_EQ(file_close(16), 0);
+  EXPECT_EQ(file_text("OLD"), "");
+  EXPECT_TRUE(std::filesystem::exists("NEW"));
+}
+
+TEST_F(HostFiles, SixteenHandlesThenNoneLeftThenTheLowestFreedOne) {
+  for (int i = 0; i < 16; ++i) {
+    char file[8];
+    std::snprintf(file, sizeof file, "F%d", i);
+    EXPECT_EQ(file_create(name(file)), 16 + i);
+  }
+  EXPECT_EQ(file_open(name("F0"), 0), kNoHandleLeft);
+  EXPECT_EQ(file_open(name("F0"), 3), kNoHandleLeft);  // the slot check comes first
+  EXPECT_EQ(file_create(name("EXTRA")), kNoHandleLeft);
+  EXPECT_FALSE(std::filesystem::exists("EXTRA"));
+  EXPECT_EQ(file_close(25), 0);
+  EXPECT_EQ(file_close(20), 0);
+  EXPECT_EQ(file_open(name("F0"), 0), 20);
+  EXPECT_EQ(file_open(name("F0"), 0), 25);
+  EXPECT_EQ(file_open(name("F0"), 0), kNoHandleLeft);
+}
+
+TEST_F(HostFiles, HandlesOutOfRangeOrNotOpenAreInvalid) {
+  make_file("A", "abc");
+  ASSERT_EQ(file_open(name("A"), 0), 16);
+  ASSERT_EQ(file_close(16), 0);
+  for (uint32_t h : {0u, 1u, 2u, 15u, 16u, 31u, 32u, 0xFFFFu}) {
+    EXPECT_EQ(file_close(h), kInvalidHandle) << h;
+    EXPECT_EQ(file_read(h, 1, kBuffer), kInvalidHandle) << h;
+    if (h != 1 && h != 2) {
+      EXPECT_EQ(file_write(h, 1, kBuffer), kInvalidHandle) << h;
+    }
+  }
+}
+
+TEST_F(HostFiles, FseekOnAHandleNotOpenAnswersInvalidHandle) {
+  for (uint32_t h : {3u, 15u, 16u, 31u, 32u}) EXPECT_EQ(file_seek(0, h, 0), kInvalidHandle) << h;
+}
+
+// --- read and write ----------------------------------------------------------
+
+struct ReadCase {
+  uint32_t buffer;
+  size_t file_size;
+  int32_t count, result;
+};
+
+class HostRead : public HostFiles, public ::testing::WithParamInterface<ReadCase> {};
+
+TEST_P(HostRead, CopiesWhatTheFileHoldsAndNoMore) {
+  const ReadCase& c = GetParam();
+  const std::string content = pattern(c.file_size), guard(8, '\xEE');
+  make_file("DATA", content);
+  ASSERT_EQ(file_open(name("DATA"), 0), 16);
+  put_guest(c.buffer + c.result, guard);
+  EXPECT_EQ(file_read(16, c.count, c.buffer), c.result);
+  EXPECT_EQ(guest(c.buffer, c.result), content.substr(0, c.result));
+  EXPECT_EQ(guest(c.buffer + c.result, 8), guard);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, HostRead,
+                         ::testing::Values(ReadCase{kBuffer, 1000, 1300, 1000},
+                                           ReadCase{kBuffer, 1000, 513, 513},
+                                           ReadCase{kBuffer, 3000, 2999, 2999},
+                                           ReadCase{kBuffer, 0, 10, 0}, ReadCase{kBuffer, 10, 0, 0},
+                                           ReadCase{kBuffer, 10, -5, 0},
+                                           ReadCase{0x01FFFFFE, 600, 600, 600}));
+
+class HostWrite : public HostFiles, public ::testing::WithParamInterface<int32_t> {};
+
+TEST_P(HostWrite, HandsEveryByteToTheFile) {
+  const std::string content = pattern(GetParam() > 0 ? GetParam() : 0);
+  put_guest(kBuffer, content);
+  ASSERT_EQ(file_create(name("OUT")), 16);
+  EXPECT_EQ(file_write(16, GetParam(), kBuffer), static_cast<int32_t>(content.size()));
+  ASSERT_EQ(file_close(16), 0);
+  EXPECT_EQ(file_text("OUT"), content);
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, HostWrite, ::testing::Values(0, -1, 1, 512, 513, 1300));
+
+// The answer is what the host took, and a short host write ends the transfer.
+TEST_F(HostFiles, FwriteAnswersTheBytesTheHostAccepted) {
+  make_file("RO", "abc");
+  ASSERT_EQ(file_open(name("RO"), 0), 16);
+  EXPECT_EQ(file_write(16, 1300, kBuffer), 0);
+  EXPECT_EQ(file_text("RO"), "abc");
+  if (!std::filesystem::exists("/dev/full")) return;
+  ASSERT_EQ(file_create(name("/dev/full")), 17);
+  EXPECT_LT(file_write(17, 64 * 1024, kBuffer), 64 * 1024);
+}
+
+TEST_F(HostFiles, UpdateStreamSwitchesBetweenWritingAndReading) {
+  make_file("U", "abcdef");
+  ASSERT_EQ(file_open(name("U"), 2), 16);
+  put_guest(kBuffer, "XY");
+  EXPECT_EQ(file_write(16, 2, kBuffer), 2);
+  EXPECT_EQ(file_read(16, 2, kBuffer + 16), 2);
+  EXPECT_EQ(guest(kBuffer + 16, 2), "cd");
+  EXPECT_EQ(file_write(16, 1, kBuffer), 1);
+  EXPECT_EQ(file_close(16), 0);
+  EXPECT_EQ(file_text("U"), "XYcdXf");
+}
+
+// Handles 1 and 2 print and answer 0; a negative count prints nothing
+// rather than being taken as a length of up to 4 GB.
+TEST(ConsoleWrite, PrintsTheBytesAndAnswersZero) {
+  machine::clear_memory();
+  put_guest(kBuffer, std::string("Hello\0tail", 10));
+  const struct {
+    uint32_t handle;
+    int32_t count;
+    std::string output;
+  } rows[] = {{1, 5, "Hello"},
+              {2, 10, std::string("Hello\0tail", 10)},
+              {1, 0, ""},
+              {1, -1, ""},
+              {2, INT32_MIN, ""}};
+  for (const auto& r : rows) {
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(file_write(r.handle, r.count, kBuffer), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), r.output) << r.count;
+  }
+}
+
+// --- seek ----------------------------------------------------------------------
+
+struct SeekCase {
+  int32_t offset, mode, position;
+};
+
+class HostSeek : public HostFiles, public ::testing::WithParamInterface<SeekCase> {};
+
+TEST_P(HostSeek, AnswersTheNewPositionAndReadsFromThere) {
+  const std::string content = pattern(100);
+  make_file("S", content);
+  ASSERT_EQ(file_open(name("S"), 0), 16);
+  ASSERT_EQ(file_read(16, 5, kBuffer), 5);
+  const int32_t at = GetParam().position;
+  EXPECT_EQ(file_seek(GetParam().offset, 16, GetParam().mode), at);
+  EXPECT_EQ(file_read(16, 4, kBuffer), std::max(0, std::min(4, 100 - at)));
+  if (at < 100) {
+    EXPECT_EQ(guest(kBuffer, 1), content.substr(at, 1));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Origins, HostSeek,
+                         ::testing::Values(SeekCase{10, 0, 10}, SeekCase{7, 1, 12},
+                                           SeekCase{-10, 2, 90}, SeekCase{50, 2, 150},
+                                           SeekCase{-1, 0, 5},  // before the start: refused
+                                           SeekCase{10, 3, 5},  // no such origin
+                                           SeekCase{10, -1, 5}));
+
+// --- working directory -------------------------------------------------------
+
+TEST_F(HostFiles, DgetpathCopiesTheHostDirectoryForDrives0And3) {
+  for (uint32_t drive : {0u, 1u, 2u, 3u, 4u}) {
+    put_guest(kBuffer, std::string("untouched", 10));
+    const bool served = drive == 0 || drive == 3;
+    EXPECT_EQ(copy_working_directory(kBuffer, drive), served ? 0 : kInvalidDrive);
+    char got[kHostNameSize];
+    machine::read_guest_string(got, sizeof got, kBuffer);
+    EXPECT_EQ(std::string(got), served ? dir_.string() : "untouched") << drive;
+  }
+}
+
+}  // namespace
