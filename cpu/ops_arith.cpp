@@ -1,8 +1,155 @@
-// ADD, SUB, CMP families, ADDX, SUBX, NEG, NEGX, CLR.
+// ADD, SUB and CMP in all their forms (register, memory, address, immediate,
+// quick, extended, CMPM), NEG, NEGX and CLR. The operations themselves live
+// in alu_ops.h; this file holds the operand shapes peculiar to arithmetic
+// and the decode rows.
+#include "cpu/alu_ops.h"
 #include "cpu/decode_table.h"
+#include "cpu/operand.h"
+#include "cpu/row_generators.h"
 
 namespace m68k {
 
-void add_arith_rows() {}
+using namespace alu;
+
+namespace {
+
+// <ea>,An for ADDA, SUBA and CMPA: always a long operation on the whole
+// register, a word source sign-extended first.
+template <class Op, Size S, Ea M>
+void ea_to_an() {
+  Operand<S, M> src;
+  src.evaluate();
+  const uint32_t s = static_cast<uint32_t>(sign_extend<S>(src.read()));
+  const Operand<Size::Long, Ea::An, 9> dst;
+  finish<Op, Size::Long>(dst, s, dst.read());
+}
+
+// Quick value in bits 9-11, where 0 stands for 8.
+inline uint32_t quick_value() {
+  return ((reg_field_9() - 1) & 7) + 1;
+}
+
+template <class Op, Size S, Ea M>
+void quick_to_ea() {
+  const uint32_t q = quick_value();
+  Operand<S, M> dst;
+  dst.evaluate();
+  finish<Op, S>(dst, q, value<S>(dst));
+}
+
+// ADDQ/SUBQ to An: word and long alike act on all 32 bits, no flags.
+template <class Op>
+void quick_to_an() {
+  const Operand<Size::Long, Ea::An> dst;
+  finish<Op, Size::Long>(dst, quick_value(), dst.read());
+}
+
+// ADDX/SUBX Dy,Dx.
+template <class Op, Size S>
+void x_registers() {
+  const Operand<S, Ea::Dn> src;
+  const Operand<S, Ea::Dn, 9> dst;
+  finish<Op, S>(dst, value<S>(src), value<S>(dst));
+}
+
+// -(Ay),-(Ax) for ADDX/SUBX and (Ay)+,(Ax)+ for CMPM: the source is stepped
+// and read completely before the destination is stepped, read and (unless
+// the operation only compares) written.
+template <class Op, Size S, Ea SrcM, Ea DstM>
+void memory_pair() {
+  Operand<S, SrcM> src;
+  src.evaluate();
+  const uint32_t s = value<S>(src);
+  Operand<S, DstM, 9> dst;
+  dst.evaluate();
+  finish<Op, S>(dst, s, value<S>(dst));
+}
+
+// Rows for one memory-pair instruction. Byte forms on A7 step by 2, so A7
+// as source, destination or both gets its own row after the general one.
+template <class Op, Size S, Ea M, Ea MA7>
+void add_pair_rows(uint32_t base, const char* family) {
+  add_row(&memory_pair<Op, S, M, M>, 0xF1F8, base, family);
+  if constexpr (S == Size::Byte) {
+    add_row(&memory_pair<Op, S, MA7, M>, 0xF1FF, base | 0x007, family);
+    add_row(&memory_pair<Op, S, M, MA7>, 0xFFF8, base | 0xE00, family);
+    add_row(&memory_pair<Op, S, MA7, MA7>, 0xFFFF, base | 0xE07, family);
+  }
+}
+
+// ADD, SUB, CMP <ea>,Dn: An as a source exists for word and long only.
+template <class Op, Size S>
+void add_to_dn_rows(uint32_t base, const char* family) {
+  auto make = []<Ea M>() -> Handler { return &ea_to_dn<Op, S, M>; };
+  if constexpr (S == Size::Byte)
+    add_ea_rows<S, true>(DataModes{}, base, family, make);
+  else
+    add_ea_rows<S, true>(AllModes{}, base, family, make);
+}
+
+// ADD and SUB: to Dn, to memory, address, immediate, quick, extended.
+template <class Op, class AddressOp, class ExtendOp>
+void add_add_sub_rows(uint32_t line, const SizedName& name, const SizedName& address_name,
+                      const SizedName& extend_name, uint32_t immediate_base, uint32_t quick_base) {
+  for_each_size([&]<Size S>() {
+    const uint32_t sz = kSizeBits<S>;
+    add_to_dn_rows<Op, S>(line | sz, name.of<S>());
+    add_ea_rows<S, true>(MemoryAlterable{}, line | 0x100 | sz, name.of<S>(),
+                         []<Ea M>() -> Handler { return &dn_to_ea<Op, S, M>; });
+    add_ea_rows<S, false>(DataAlterable{}, immediate_base | sz, name.of<S>(),
+                          []<Ea M>() -> Handler { return &imm_to_ea<Op, S, M>; });
+    add_ea_rows<S, true>(DataAlterable{}, quick_base | sz, name.of<S>(),
+                         []<Ea M>() -> Handler { return &quick_to_ea<Op, S, M>; });
+    add_row(&x_registers<ExtendOp, S>, 0xF1F8, line | 0x100 | sz, extend_name.of<S>());
+    add_pair_rows<ExtendOp, S, Ea::PreDec, Ea::PreDecA7>(line | 0x108 | sz, extend_name.of<S>());
+    if constexpr (S != Size::Byte) {
+      // Size bit 8 of the address forms: 0x0C0 word, 0x1C0 long.
+      const uint32_t address_base = line | (S == Size::Word ? 0x0C0 : 0x1C0);
+      add_ea_rows<S, true>(AllModes{}, address_base, address_name.of<S>(),
+                           []<Ea M>() -> Handler { return &ea_to_an<AddressOp, S, M>; });
+      add_row(&quick_to_an<AddressOp>, 0xF1F8, quick_base | sz | 0x08, name.of<S>());
+    }
+  });
+}
+
+void add_compare_rows() {
+  const SizedName cmp{{"CMP.b", "CMP.w", "CMP.l"}};
+  const SizedName cmpa{{nullptr, "CMPA.w", "CMPA.l"}};
+  for_each_size([&]<Size S>() {
+    const uint32_t sz = kSizeBits<S>;
+    add_to_dn_rows<Cmp, S>(0xB000 | sz, cmp.of<S>());
+    add_ea_rows<S, false>(DataAlterable{}, 0x0C00 | sz, cmp.of<S>(),
+                          []<Ea M>() -> Handler { return &imm_to_ea<Cmp, S, M>; });
+    add_pair_rows<Cmp, S, Ea::PostInc, Ea::PostIncA7>(0xB108 | sz, cmp.of<S>());
+    if constexpr (S != Size::Byte) {
+      add_ea_rows<S, true>(AllModes{}, S == Size::Word ? 0xB0C0 : 0xB1C0, cmpa.of<S>(),
+                           []<Ea M>() -> Handler { return &ea_to_an<Cmp, S, M>; });
+    }
+  });
+}
+
+// NEGX, CLR, NEG: data alterable destinations, bits 9-11 fixed.
+template <class Op>
+void add_unary_rows(uint32_t base, const SizedName& name) {
+  for_each_size([&]<Size S>() {
+    add_ea_rows<S, false>(DataAlterable{}, base | kSizeBits<S>, name.of<S>(),
+                          []<Ea M>() -> Handler { return &unary<Op, S, M>; });
+  });
+}
+
+}  // namespace
+
+void add_arith_rows() {
+  add_add_sub_rows<Add, AddAddress, AddX>(
+      0xD000, SizedName{{"ADD.b", "ADD.w", "ADD.l"}}, SizedName{{nullptr, "ADDA.w", "ADDA.l"}},
+      SizedName{{"ADDX.b", "ADDX.w", "ADDX.l"}}, 0x0600, 0x5000);
+  add_add_sub_rows<Sub, SubAddress, SubX>(
+      0x9000, SizedName{{"SUB.b", "SUB.w", "SUB.l"}}, SizedName{{nullptr, "SUBA.w", "SUBA.l"}},
+      SizedName{{"SUBX.b", "SUBX.w", "SUBX.l"}}, 0x0400, 0x5100);
+  add_compare_rows();
+  add_unary_rows<NegX>(0x4000, SizedName{{"NEGX.b", "NEGX.w", "NEGX.l"}});
+  add_unary_rows<Clr>(0x4200, SizedName{{"CLR.b", "CLR.w", "CLR.l"}});
+  add_unary_rows<Neg>(0x4400, SizedName{{"NEG.b", "NEG.w", "NEG.l"}});
+}
 
 }  // namespace m68k
