@@ -1,3 +1,6 @@
+// Exception processing: the entry sequence and its frame on each model,
+// interrupt acceptance, the privilege check, and the instructions that raise
+// or leave exceptions (ILLEGAL, line A/F, TRAP, TRAPV, CHK, RTE, STOP, RESET).
 #include "cpu/exceptions.h"
 
 #include "cpu/cpu_state.h"
@@ -77,13 +80,21 @@ bool supervisor_or_trap() {
   return false;
 }
 
-void op_illegal() { exception_entry(kVectorIllegal, cpu.instr_addr); }
-void op_line_a() { exception_entry(kVectorLineA, cpu.instr_addr); }
-void op_line_f() { exception_entry(kVectorLineF, cpu.instr_addr); }
+void op_illegal() {
+  exception_entry(kVectorIllegal, cpu.instr_addr);
+}
+void op_line_a() {
+  exception_entry(kVectorLineA, cpu.instr_addr);
+}
+void op_line_f() {
+  exception_entry(kVectorLineF, cpu.instr_addr);
+}
 
 namespace {
 
-void op_trap() { exception_entry(kVectorTrap0 + (cpu.ir & 0xF), cpu.pc); }
+void op_trap() {
+  exception_entry(kVectorTrap0 + (cpu.ir & 0xF), cpu.pc);
+}
 
 void op_trapv() {
   if (cpu.flag_v & 0x80) exception_entry(kVectorTrapv, cpu.pc);
@@ -119,8 +130,10 @@ void op_stop() {
   cpu.stopped |= 1;
   sr_write(imm);
   int32_t c = cycle_tables[cpu.cycle_table][cpu.ir];
-  if (c > cycle_budget) cycle_budget %= c;
-  else cycle_budget = c;
+  if (c > cycle_budget)
+    cycle_budget %= c;
+  else
+    cycle_budget = c;
 }
 
 void op_reset() {
