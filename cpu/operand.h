@@ -80,11 +80,13 @@ constexpr bool ea_is_memory(Ea m) { return m != Ea::Dn && m != Ea::An && m != Ea
 
 // --- Bus access with the CPU's address mask ---------------------------------
 
+// A failed read in the I/O region answers all ones; cut to the size so that
+// byte and word arithmetic sees an ordinary 0xFF or 0xFFFF operand.
 template <Size S>
 inline uint32_t read_bus(uint32_t address) {
   address &= cpu.address_mask;
-  if constexpr (S == Size::Byte) return machine::Read8(address);
-  else if constexpr (S == Size::Word) return machine::Read16(address);
+  if constexpr (S == Size::Byte) return machine::Read8(address) & 0xFF;
+  else if constexpr (S == Size::Word) return machine::Read16(address) & 0xFFFF;
   else return machine::Read32(address);
 }
 
