@@ -1,0 +1,91 @@
+#include "e2e_cases.h"
+
+namespace {
+
+E2eCase run(std::string name, std::string program, std::vector<std::string> args,
+            std::string expected_output, int status = 0) {
+  E2eCase c;
+  c.name = std::move(name);
+  c.program = std::move(program);
+  c.args = std::move(args);
+  c.expected_output = std::move(expected_output);
+  c.status = status;
+  return c;
+}
+
+// What files.tos leaves in test.dat: its 1000-byte pattern, overwritten with
+// "ABCD" at 0 (through Fopen mode 1) and "WXYZ" at 500 (through mode 2).
+std::string files_test_dat() {
+  std::string s;
+  for (int i = 0; i < 1000; ++i) s.push_back(static_cast<char>(i * 7 + 3));
+  s.replace(0, 4, "ABCD");
+  s.replace(500, 4, "WXYZ");
+  return s;
+}
+
+// One fault report per exception and I/O access that ends a run.
+void add_faults(std::vector<E2eCase>& all) {
+  const struct {
+    const char* name;
+    const char* letter;
+    const char* file;
+  } faults[] = {
+      {"FaultIllegalInstruction", "i", "illegal"},
+      {"FaultZeroDivide", "z", "zero_divide"},
+      {"FaultChk", "c", "chk"},
+      {"FaultTrapv", "v", "trapv"},
+      {"FaultPrivilegeViolation", "p", "privilege"},
+      {"FaultLineA", "a", "line_a"},
+      {"FaultLineF", "f", "line_f"},
+      {"FaultTrap0", "t", "trap0"},
+      {"FaultIoRead", "r", "io_read"},
+      {"FaultIoWrite", "w", "io_write"},
+  };
+  for (const auto& f : faults)
+    all.push_back(run(f.name, "faults", {f.letter}, std::string("faults.") + f.file + ".out"));
+}
+
+}  // namespace
+
+const std::vector<E2eCase>& e2e_cases() {
+  static const std::vector<E2eCase> cases = [] {
+    std::vector<E2eCase> all;
+    all.push_back(run("ConsoleOutput", "hello", {}, "hello.out"));
+
+    all.push_back(run("ArgsNone", "args", {}, "args.none.out"));
+    all.push_back(run("ArgsTwoWords", "args", {"foo", "bar"}, "args.two_words.out"));
+    all.push_back(run("ArgsInnerSpace", "args", {"a b", "c"}, "args.inner_space.out"));
+    all.push_back(run("ArgsEmptyParameter", "args", {"x", "", "y"}, "args.empty.out"));
+    all.push_back(run("ArgsLongestTail", "args", {std::string(60, 'a'), std::string(64, 'b')},
+                      "args.longest.out"));
+
+    all.push_back(run("RegistersAtEntry", "startup", {}, "startup.out"));
+    all.push_back(run("RomStartup", "romcheck", {"one", "two words"}, "romcheck.out"));
+    all.push_back(run("Relocation", "reloc", {}, "reloc.out"));
+    all.push_back(run("BssCleared", "bss", {}, "bss.out"));
+    all.push_back(run("MemoryCalls", "memory", {}, "memory.out"));
+    all.push_back(run("SupervisorCalls", "super", {}, "super.out"));
+    all.push_back(run("DateAndTime", "timecheck", {}, "timecheck.out"));
+    all.push_back(run("UnhandledCalls", "unhandled", {}, "unhandled.out"));
+
+    E2eCase files = run("FileCalls", "files", {"my file.txt"}, "files.out");
+    files.directories = {"sub"};
+    files.files_after = {{"test.dat", files_test_dat()},
+                         {"sub/inner.txt", "in a subdirectory\n"},
+                         {"two words.txt", "a space in the name\n"},
+                         {"my file.txt", "named on the command line\n"}};
+    files.files_absent = {"missing.dat", "other.dat"};
+    all.push_back(files);
+
+    all.push_back(run("ExitCode3", "exitcode", {"3"}, "exitcode.3.out", 3));
+    // The host keeps the low 8 bits of the 16-bit Pterm code.
+    all.push_back(run("ExitCode65535", "exitcode", {"65535"}, "exitcode.65535.out", 255));
+    all.push_back(run("ExitCode256", "exitcode", {"256"}, "exitcode.256.out", 0));
+    all.push_back(run("ExitPterm0", "exitcode", {"p0"}, "exitcode.p0.out", 0));
+
+    add_faults(all);
+    all.push_back(run("MandelbrotExample", "mandel", {}, "mandel.out"));
+    return all;
+  }();
+  return cases;
+}

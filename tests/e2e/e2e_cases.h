@@ -1,0 +1,33 @@
+// The table of end-to-end cases run by e2e_test.cpp.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+struct HostFile {
+  std::string path;  // relative to the case's scratch directory
+  std::string content;
+};
+
+struct E2eCase {
+  std::string name;     // test name: letters, digits, underscores
+  std::string program;  // guest program, without .tos
+  std::vector<std::string> args;
+  // File next to the guest sources holding the exact expected standard
+  // output; "@CWD@" in it stands for the scratch directory.
+  std::string expected_output;
+  int status = 0;
+  std::vector<std::string> directories;   // created before the run
+  std::vector<HostFile> files_before;     // created before the run
+  std::vector<HostFile> files_after;      // must exist afterwards, with this content
+  std::vector<std::string> files_absent;  // must not exist afterwards
+  int timeout_seconds = 60;
+};
+
+const std::vector<E2eCase>& e2e_cases();
+
+// gtest prints a case by its name rather than as raw bytes.
+inline void PrintTo(const E2eCase& c, std::ostream* os) {
+  *os << c.name;
+}

@@ -1,0 +1,179 @@
+// End-to-end cases: each runs one guest program under the built vellum in a
+// fresh temporary directory and compares its exact standard output, its exit
+// status and any host files it should leave behind.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "e2e_cases.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string read_file(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void write_file(const fs::path& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary);
+  out << content;
+}
+
+std::string replace_all(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+struct RunResult {
+  std::string output;
+  int status = -1;  // exit status, or -1 when killed or not exited
+  bool timed_out = false;
+};
+
+// Runs vellum on `program` with `args` inside `dir`. Standard error is kept
+// apart: vellum writes everything it reports to standard output.
+RunResult run_vellum(const fs::path& dir, const fs::path& program,
+                     const std::vector<std::string>& args, int timeout_seconds) {
+  RunResult result;
+  int pipe_fds[2];
+  if (pipe(pipe_fds) != 0) return result;
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(dir.c_str()) != 0) _exit(126);
+    dup2(pipe_fds[1], STDOUT_FILENO);
+    int null_fd = open("/dev/null", O_RDWR);
+    dup2(null_fd, STDIN_FILENO);
+    close(pipe_fds[0]);
+    close(pipe_fds[1]);
+    std::vector<char*> argv;
+    std::string binary = VELLUM_BINARY;
+    std::string program_path = program.string();
+    argv.push_back(binary.data());
+    argv.push_back(program_path.data());
+    std::vector<std::string> copies(args);
+    for (std::string& a : copies) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(binary.c_str(), argv.data());
+    _exit(127);
+  }
+  close(pipe_fds[1]);
+  fcntl(pipe_fds[0], F_SETFL, O_NONBLOCK);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
+  char buffer[4096];
+  int wait_status = 0;
+  bool exited = false;
+  for (;;) {
+    ssize_t n;
+    while ((n = read(pipe_fds[0], buffer, sizeof buffer)) > 0) result.output.append(buffer, n);
+    if (exited && n <= 0) break;
+    if (!exited && waitpid(pid, &wait_status, WNOHANG) == pid) {
+      exited = true;
+      continue;  // drain what is left in the pipe
+    }
+    if (!exited && std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &wait_status, 0);
+      result.timed_out = true;
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  close(pipe_fds[0]);
+  if (!result.timed_out && WIFEXITED(wait_status)) result.status = WEXITSTATUS(wait_status);
+  return result;
+}
+
+class ScratchDir {
+ public:
+  ScratchDir() {
+    std::string pattern = (fs::temp_directory_path() / "vellum-e2e-XXXXXX").string();
+    if (mkdtemp(pattern.data())) path_ = fs::canonical(pattern);
+  }
+  ~ScratchDir() {
+    std::error_code ignored;
+    if (!path_.empty()) fs::remove_all(path_, ignored);
+  }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+void run_case(const E2eCase& c, const fs::path& program) {
+  ASSERT_TRUE(fs::exists(program)) << program << " was not built";
+  ScratchDir scratch;
+  ASSERT_FALSE(scratch.path().empty());
+  for (const std::string& d : c.directories) fs::create_directories(scratch.path() / d);
+  for (const HostFile& f : c.files_before) write_file(scratch.path() / f.path, f.content);
+
+  RunResult r = run_vellum(scratch.path(), program, c.args, c.timeout_seconds);
+  ASSERT_FALSE(r.timed_out) << c.name << " still running after " << c.timeout_seconds
+                            << " s; output so far:\n"
+                            << r.output;
+
+  std::string expected = read_file(fs::path(EXPECTED_DIR) / c.expected_output);
+  expected = replace_all(expected, "@CWD@", scratch.path().string());
+  EXPECT_EQ(r.output, expected);
+  EXPECT_EQ(r.status, c.status);
+  for (const HostFile& f : c.files_after) {
+    fs::path path = scratch.path() / f.path;
+    EXPECT_TRUE(fs::exists(path)) << f.path << " missing after the run";
+    EXPECT_EQ(read_file(path), f.content) << "content of " << f.path;
+  }
+  for (const std::string& absent : c.files_absent)
+    EXPECT_FALSE(fs::exists(scratch.path() / absent)) << absent << " should not exist";
+}
+
+class GuestProgram : public ::testing::TestWithParam<E2eCase> {};
+
+TEST_P(GuestProgram, Run) {
+  if (!GUESTS_BUILT) GTEST_SKIP() << "m68k cross tools not found: guest programs not built";
+  const E2eCase& c = GetParam();
+  run_case(c, fs::path(GUEST_DIR) / (c.program + ".tos"));
+}
+
+INSTANTIATE_TEST_SUITE_P(E2e, GuestProgram, ::testing::ValuesIn(e2e_cases()),
+                         [](const auto& info) { return info.param.name; });
+
+}  // namespace
+
+namespace {
+
+// The prebuilt example runs without the cross tools.
+TEST(ShippedExample, RunsAndDrawsTheSet) {
+  E2eCase c;
+  c.name = "ShippedExample";
+  c.expected_output = "mandel.out";
+  run_case(c, fs::path(EXAMPLES_DIR) / "mandel.tos");
+}
+
+// The shipped binary is exactly what the sources build.
+TEST(ShippedExample, MatchesAFreshBuild) {
+  if (!GUESTS_BUILT) GTEST_SKIP() << "m68k cross tools not found: cannot rebuild the example";
+  std::string shipped = read_file(fs::path(EXAMPLES_DIR) / "mandel.tos");
+  std::string built = read_file(fs::path(GUEST_DIR) / "mandel.tos");
+  ASSERT_FALSE(built.empty());
+  EXPECT_TRUE(shipped == built) << "examples/mandel.tos differs from the build of examples/mandel.c"
+                                   " ("
+                                << shipped.size() << " vs " << built.size()
+                                << " bytes);"
+                                   " copy the build's guests/mandel.tos over it";
+}
+
+}  // namespace
