@@ -70,6 +70,10 @@ const BitCase kCases[] = {
     // The immediate bit number comes before the index word.
     {"BsetImmIndex", {with_imm(kSet, 0x30), 3, 0x0802}, 3, 0, 0, -2, 0x00, 0, 0x08, true, -2},
     {"BclrAbsW", {with_reg(kClr, 1, 0x38), kData}, 2, 0, 0, 0, 0x01, 0, 0x00, false, 0},
+    // PC-relative: the base is the displacement word's own address.
+    {"BtstPcDisp", {with_reg(kTst, 1, 0x3A), 0x0FFE}, 2, 0, 5, 0, 0x20, 0, 0x20, false, 0},
+    {"BtstImmPcDisp", {with_imm(kTst, 0x3A), 5, 0x0FFC}, 3, 0, 0, 0, 0xDF, 0, 0xDF, true, 0},
+    {"BtstPcIndex", {with_imm(kTst, 0x3B), 5, 0x0800}, 3, 0xFFC, 0, 0, 0x20, 0xFFC, 0x20, false, 0},
     {"BtstImmAbsL", {with_imm(kTst, 0x39), 6, 0, kData}, 4, 0, 0, 0, 0x40, 0, 0x40, false, 0},
     // BTST Dn,#imm: bit (Dn mod 8) of the immediate byte.
     {"BtstImmByteBit10", {with_reg(kTst, 0, 0x3C), 0x04}, 2, 10, 0, 0, 0, 10, 0, false, 0},
@@ -138,28 +142,5 @@ TEST_P(CpuBitStack, StepsByTwo) {
 
 INSTANTIATE_TEST_SUITE_P(A7, CpuBitStack, ::testing::ValuesIn(kStackCases),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// The PC-relative base is the displacement word's own address, which for an
-// immediate bit number is the word after the bit number.
-TEST(CpuBitPcRelative, BaseIsTheDisplacementWord) {
-  struct Case {
-    uint16_t code[3];
-    uint32_t disp_address;
-  };
-  const Case cases[] = {
-      {{with_reg(kTst, 1, 0x3A), 0x0100}, kCodeAddress + 2},
-      {{with_imm(kTst, 0x3A), 5, 0x0100}, kCodeAddress + 4},
-      {{with_imm(kTst, 0x3B), 5, 0x1100}, kCodeAddress + 4},  // d8(PC,D1.W), D1 = 0x100
-  };
-  for (const Case& c : cases)
-    for (uint8_t byte : {0x20, 0xDF}) {
-      reset_machine();
-      load_code({c.code[0], c.code[1], c.code[2]});
-      dreg(1) = c.code[0] == with_reg(kTst, 1, 0x3A) ? 5 : 0x100;
-      machine::poke8(c.disp_address + 0x100, byte);
-      step();
-      EXPECT_EQ(ccr() & Z, byte == 0x20 ? 0u : Z) << std::hex << c.code[0];
-    }
-}
 
 }  // namespace
