@@ -63,6 +63,7 @@ const std::vector<E2eCase>& e2e_cases() {
     all.push_back(run("RomStartup", "romcheck", {"one", "two words"}, "romcheck.out"));
     all.push_back(run("Relocation", "reloc", {}, "reloc.out"));
     all.push_back(run("BssCleared", "bss", {}, "bss.out"));
+    all.push_back(run("LargeBssCleared", "bigbss", {}, "bss.out"));
     all.push_back(run("MemoryCalls", "memory", {}, "memory.out"));
     all.push_back(run("SupervisorCalls", "super", {}, "super.out"));
     all.push_back(run("DateAndTime", "timecheck", {}, "timecheck.out"));

@@ -1,8 +1,13 @@
 // elf2gemdos: the relocation table encoding, the program file layout, and
 // reading linked ELF files built here in memory.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <set>
@@ -90,6 +95,45 @@ TEST(EncodeRelocationsRefuses, WhatTheTableCannotSay) {
     EXPECT_FALSE(elf2gemdos::encode_relocations(c.offsets, out, error));
     EXPECT_NE(error.find(c.why), std::string::npos) << error;
   }
+}
+
+// Bytes the loader's BSS clearing reaches: ((length / 4) mod 65536) + 1 longs.
+uint32_t loader_cleared(uint32_t bss_length) {
+  return (((bss_length / 4) & 0xFFFF) + 1) * 4;
+}
+
+TEST(BssLengthForLoader, GrowsOnlyWhereTheClearingMissesTheTable) {
+  const struct {
+    uint32_t bss, table;
+  } cases[] = {{0, 400},       {0x100, 400},      {0x3FFFC, 400},  {0x40000, 4},
+               {0x40000, 400}, {0x40002, 1000},   {0x7FFF0, 64},   {0x80000, 20000},
+               {0x12345, 3},   {0x400000, 65536}, {0x4FFFC, 70000}};
+  for (const auto& c : cases) {
+    uint32_t grown = elf2gemdos::bss_length_for_loader(c.bss, c.table);
+    EXPECT_GE(grown, c.bss);
+    // Every BSS byte that the table covers gets cleared.
+    EXPECT_GE(loader_cleared(grown), std::min(c.table, grown)) << std::hex << c.bss;
+    // Below 256 KiB the clearing always covers the whole BSS: no change.
+    if (c.bss < 0x40000) {
+      EXPECT_EQ(grown, c.bss);
+    }
+    // Never more than the table's length (plus rounding) is added.
+    EXPECT_LE(grown - c.bss, c.table + 4) << std::hex << c.bss;
+  }
+}
+
+TEST(WriteProgramFile, HeaderCarriesTheGrownBss) {
+  ProgramImage image;
+  image.text.assign(0x400, 0);
+  image.bss_length = 0x40000;
+  for (uint32_t at = 2; at + 4 <= 0x400; at += 4) image.fixups.push_back(at);
+  Bytes file;
+  std::string error;
+  ASSERT_TRUE(elf2gemdos::write_program_file(image, file, error)) << error;
+  uint32_t table = static_cast<uint32_t>(file.size() - 28 - 0x400);
+  uint32_t bss = (uint32_t{file[10]} << 24) | (file[11] << 16) | (file[12] << 8) | file[13];
+  EXPECT_GT(bss, 0x40000u);
+  EXPECT_GE(loader_cleared(bss), table);
 }
 
 uint32_t be32(const Bytes& b, size_t at) {
@@ -367,6 +411,79 @@ TEST(ReadElfRejects, TruncatedFilesWithoutCrashing) {
         elf2gemdos::read_elf(Bytes(whole.begin(), whole.begin() + length), image);
     EXPECT_FALSE(r.ok) << "length " << length;
     EXPECT_FALSE(r.error.empty());
+  }
+}
+
+// The command itself: exit status, message on standard error, and no output
+// file when the input is refused.
+struct CommandResult {
+  int status;
+  std::string output;
+};
+
+CommandResult run_tool(const std::string& arguments) {
+  std::string command = std::string(ELF2GEMDOS_BINARY) + " " + arguments + " 2>&1";
+  CommandResult r{-1, ""};
+  FILE* pipe = popen(command.c_str(), "r");
+  char buffer[512];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) r.output.append(buffer, n);
+  int status = pclose(pipe);
+  if (WIFEXITED(status)) r.status = WEXITSTATUS(status);
+  return r;
+}
+
+class ToolCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ =
+        std::filesystem::temp_directory_path() / ("elf2gemdos-test-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::string path(const char* name) const { return (dir_ / name).string(); }
+  void write(const char* name, const Bytes& bytes) const {
+    std::ofstream(path(name), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+  }
+  std::filesystem::path dir_;
+};
+
+TEST_F(ToolCommand, ConvertsAnExecutable) {
+  write("in.elf", sample_program().build());
+  CommandResult r = run_tool(path("in.elf") + " " + path("out.tos"));
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(r.output, "");
+  std::ifstream in(path("out.tos"), std::ios::binary);
+  Bytes written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ProgramImage image;
+  ASSERT_TRUE(elf2gemdos::read_elf(sample_program().build(), image).ok);
+  Bytes expected;
+  std::string error;
+  ASSERT_TRUE(elf2gemdos::write_program_file(image, expected, error));
+  EXPECT_EQ(written, expected);
+}
+
+TEST_F(ToolCommand, RefusesWithStatusAndMessage) {
+  ElfFile later_model = sample_program();
+  later_model.flags = 0;
+  write("later.elf", later_model.build());
+  write("text.elf", Bytes{'h', 'e', 'l', 'l', 'o'});
+  const struct {
+    std::string arguments;
+    int status;
+    const char* message;
+  } cases[] = {
+      {"", 2, "Usage: elf2gemdos"},
+      {path("text.elf") + " " + path("out.tos"), 1, "not an ELF file"},
+      {path("later.elf") + " " + path("out.tos"), 1, "-m68000"},
+      {path("missing.elf") + " " + path("out.tos"), 1, "cannot open"},
+  };
+  for (const auto& c : cases) {
+    CommandResult r = run_tool(c.arguments);
+    EXPECT_EQ(r.status, c.status) << c.arguments;
+    EXPECT_NE(r.output.find(c.message), std::string::npos) << r.output;
+    EXPECT_FALSE(std::filesystem::exists(path("out.tos"))) << c.arguments;
   }
 }
 

@@ -1,6 +1,11 @@
 | BSS cleared: the loader lays the relocation table over the start of the
 | BSS, relocates, then clears the BSS. A long table (many pointers in data)
-| makes sure there is something to clear.
+| makes sure there is something to clear. BSS_SIZE sets the size of the
+| BSS block (bigbss.S includes this file with a size of 256 KiB).
+
+#ifndef BSS_SIZE
+#define BSS_SIZE 4096
+#endif
 #include "asm.inc"
 
 	.section .text.start,"ax"
@@ -9,16 +14,19 @@ _start:
 	move.l	4(sp),a5		| basepage
 	move.l	24(a5),a0		| BSS start
 	move.l	28(a5),d2		| BSS length
-	move.l	d2,d0
-	move.l	#__bss_end,d1
-	sub.l	#__bss_start,d1
-	CHECKD1	"BSS length as linked"
+	move.l	#__bss_end,d0
+	sub.l	#__bss_start,d0
+	cmp.l	d2,d0			| elf2gemdos may have grown it
+	sls	d0
+	and.l	#1,d0
+	CHECK	"BSS at least as long as linked", 1
 	moveq	#0,d0			| non-zero bytes found
-	subq.l	#1,d2
+	bra.s	2f
 1:	tst.b	(a0)+
 	beq.s	2f
 	addq.l	#1,d0
-2:	dbra	d2,1b
+2:	subq.l	#1,d2			| a 32-bit count: DBRA stops at 64 Ki
+	bcc.s	1b
 	CHECK	"no byte of the BSS is set", 0
 
 	| The pointers were relocated before the BSS was cleared.
@@ -44,5 +52,4 @@ pointers:
 	.endr
 
 	.bss
-	.space	4096
-tail:	.space	2
+	.space	BSS_SIZE
