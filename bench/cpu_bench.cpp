@@ -50,14 +50,14 @@ BENCHMARK(BM_RegisterLoop);
 // Memory traffic: MOVE.L (A0)+,(A1)+ / MOVE.W -(A1),D3 / LEA $1000(A0)... kept
 // in bounds by resetting A0/A1 with MOVEA.L #imm each pass.
 void BM_MemoryLoop(benchmark::State& state) {
-  load({0x207C, 0x0002, 0x0000,   // MOVEA.L #$20000,A0
-        0x227C, 0x0003, 0x0000,   // MOVEA.L #$30000,A1
-        0x7E3F,                   // MOVEQ #63,D7
-        0x22D8,                   // MOVE.L (A0)+,(A1)+
-        0x3621,                   // MOVE.W -(A1),D3
-        0x5449,                   // ADDQ.W #2,A1
-        0x51CF, 0xFFF8,           // DBRA D7,loop
-        0x60E6});                 // BRA to start
+  load({0x207C, 0x0002, 0x0000,  // MOVEA.L #$20000,A0
+        0x227C, 0x0003, 0x0000,  // MOVEA.L #$30000,A1
+        0x7E3F,                  // MOVEQ #63,D7
+        0x22D8,                  // MOVE.L (A0)+,(A1)+
+        0x3621,                  // MOVE.W -(A1),D3
+        0x5449,                  // ADDQ.W #2,A1
+        0x51CF, 0xFFF8,          // DBRA D7,loop
+        0x60E6});                // BRA to start
   run_slices(state);
 }
 BENCHMARK(BM_MemoryLoop);

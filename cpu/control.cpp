@@ -42,17 +42,24 @@ void load_sr_fields(uint32_t v) {
 
 unsigned type_of_code(uint32_t code) {
   switch (code) {
-    case 1: return 1;
-    case 2: return 2;
-    case 4: return 3;
-    case 8: return 4;
-    default: return 0;
+    case 1:
+      return 1;
+    case 2:
+      return 2;
+    case 4:
+      return 3;
+    case 8:
+      return 4;
+    default:
+      return 0;
   }
 }
 
 }  // namespace
 
-uint32_t sr_build() { return build_sr(cpu); }
+uint32_t sr_build() {
+  return build_sr(cpu);
+}
 
 void ccr_write(uint32_t v) {
   cpu.flag_x = (v << 4) & 0x100;
@@ -109,7 +116,9 @@ void pulse_reset() {
   cpu.pc = machine::Read32(4 & cpu.address_mask);
 }
 
-void pulse_halt() { cpu.stopped |= 2; }
+void pulse_halt() {
+  cpu.stopped |= 2;
+}
 
 int32_t execute(int32_t budget) {
   if (cpu.stopped != 0) {
@@ -136,7 +145,9 @@ int32_t cycles_used() {
                               static_cast<uint32_t>(cycle_budget));
 }
 
-int32_t cycles_left() { return cycle_budget; }
+int32_t cycles_left() {
+  return cycle_budget;
+}
 
 void adjust_timeslice(int32_t delta) {
   initial_budget =
@@ -156,23 +167,40 @@ uint32_t get_register(const void* context, unsigned id) {
   const CpuState& st = context ? saved : cpu;
   if (id <= 15) return st.dar[id];
   switch (id) {
-    case kPC: return st.pc;
-    case kSR: return build_sr(st);
-    case kSP: return st.dar[15];
-    case kUSP: return st.s ? st.sp_slot[0] : st.dar[15];
-    case kISP: return (st.s && !st.m) ? st.dar[15] : st.sp_slot[4];
-    case kMSP: return (st.s && st.m) ? st.dar[15] : st.sp_slot[6];
-    case kSFC: return st.sfc;
-    case kDFC: return st.dfc;
-    case kVBR: return st.vbr;
-    case kCACR: return st.cacr;
-    case kCAAR: return st.caar;
-    case kReserved27: return st.reserved27;
-    case kReserved28: return st.reserved28;
-    case kInstrAddr: return st.instr_addr;
-    case kIR: return st.ir;
-    case kCpuType: return type_of_code(st.type_code);
-    default: return 0;
+    case kPC:
+      return st.pc;
+    case kSR:
+      return build_sr(st);
+    case kSP:
+      return st.dar[15];
+    case kUSP:
+      return st.s ? st.sp_slot[0] : st.dar[15];
+    case kISP:
+      return (st.s && !st.m) ? st.dar[15] : st.sp_slot[4];
+    case kMSP:
+      return (st.s && st.m) ? st.dar[15] : st.sp_slot[6];
+    case kSFC:
+      return st.sfc;
+    case kDFC:
+      return st.dfc;
+    case kVBR:
+      return st.vbr;
+    case kCACR:
+      return st.cacr;
+    case kCAAR:
+      return st.caar;
+    case kReserved27:
+      return st.reserved27;
+    case kReserved28:
+      return st.reserved28;
+    case kInstrAddr:
+      return st.instr_addr;
+    case kIR:
+      return st.ir;
+    case kCpuType:
+      return type_of_code(st.type_code);
+    default:
+      return 0;
   }
 }
 
@@ -182,34 +210,65 @@ void set_register(unsigned id, uint32_t value) {
     return;
   }
   switch (id) {
-    case kPC: cpu.pc = value; break;
-    case kSR: host_sr_store(value); break;
-    case kSP: cpu.dar[15] = value; break;
+    case kPC:
+      cpu.pc = value;
+      break;
+    case kSR:
+      host_sr_store(value);
+      break;
+    case kSP:
+      cpu.dar[15] = value;
+      break;
     case kUSP:
-      if (cpu.s) cpu.sp_slot[0] = value;
-      else cpu.dar[15] = value;
+      if (cpu.s)
+        cpu.sp_slot[0] = value;
+      else
+        cpu.dar[15] = value;
       break;
     case kISP:
-      if (cpu.s && !cpu.m) cpu.dar[15] = value;
-      else cpu.sp_slot[4] = value;
+      if (cpu.s && !cpu.m)
+        cpu.dar[15] = value;
+      else
+        cpu.sp_slot[4] = value;
       break;
     case kMSP:
-      if (cpu.s && cpu.m) cpu.dar[15] = value;
-      else cpu.sp_slot[6] = value;
+      if (cpu.s && cpu.m)
+        cpu.dar[15] = value;
+      else
+        cpu.sp_slot[6] = value;
       break;
-    case kSFC: cpu.sfc = value & 7; break;
-    case kDFC: cpu.dfc = value & 7; break;
-    case kVBR: cpu.vbr = value; break;
-    case kCACR: cpu.cacr = value; break;
-    case kCAAR: cpu.caar = value; break;
-    case kInstrAddr: cpu.instr_addr = value; break;
-    case kIR: cpu.ir = value & 0xFFFF; break;
-    case kCpuType: set_cpu_type(value); break;
-    default: break;
+    case kSFC:
+      cpu.sfc = value & 7;
+      break;
+    case kDFC:
+      cpu.dfc = value & 7;
+      break;
+    case kVBR:
+      cpu.vbr = value;
+      break;
+    case kCACR:
+      cpu.cacr = value;
+      break;
+    case kCAAR:
+      cpu.caar = value;
+      break;
+    case kInstrAddr:
+      cpu.instr_addr = value;
+      break;
+    case kIR:
+      cpu.ir = value & 0xFFFF;
+      break;
+    case kCpuType:
+      set_cpu_type(value);
+      break;
+    default:
+      break;
   }
 }
 
-size_t context_size() { return sizeof(CpuState); }
+size_t context_size() {
+  return sizeof(CpuState);
+}
 
 size_t get_context(void* dst) {
   if (dst) std::memcpy(dst, &cpu, sizeof cpu);

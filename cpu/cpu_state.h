@@ -70,17 +70,23 @@ extern CpuState cpu;
 extern int32_t cycle_budget;
 extern int32_t initial_budget;
 
-inline uint32_t& dreg(unsigned n) { return cpu.dar[n]; }
-inline uint32_t& areg(unsigned n) { return cpu.dar[8 + n]; }
+inline uint32_t& dreg(unsigned n) {
+  return cpu.dar[n];
+}
+inline uint32_t& areg(unsigned n) {
+  return cpu.dar[8 + n];
+}
 
 // Budget arithmetic wraps like the 32-bit counter it models; done unsigned so
 // extreme budgets never hit signed-overflow UB.
 inline void charge(int32_t units = 1) {
-  cycle_budget = static_cast<int32_t>(static_cast<uint32_t>(cycle_budget) -
-                                      static_cast<uint32_t>(units));
+  cycle_budget =
+      static_cast<int32_t>(static_cast<uint32_t>(cycle_budget) - static_cast<uint32_t>(units));
 }
 
-inline unsigned sp_index(uint32_t s, uint32_t m) { return s | ((s >> 1) & m); }
+inline unsigned sp_index(uint32_t s, uint32_t m) {
+  return s | ((s >> 1) & m);
+}
 
 // Status register as a 16-bit value assembled from the unpacked stores.
 uint32_t sr_build();

@@ -70,9 +70,15 @@ void add_row(Handler handler, uint32_t mask, uint32_t match, const char* family,
   staged[g][staged_count[g]++] = OpcodeRow{handler, mask, match, c68000, c68010, c68020, family};
 }
 
-const OpcodeRow* opcode_rows() { return rows; }
-unsigned opcode_row_count() { return row_count; }
-const char* opcode_family(uint16_t opcode) { return families[opcode]; }
+const OpcodeRow* opcode_rows() {
+  return rows;
+}
+unsigned opcode_row_count() {
+  return row_count;
+}
+const char* opcode_family(uint16_t opcode) {
+  return families[opcode];
+}
 
 void build_decode_tables() {
   collect_rows();

@@ -39,20 +39,20 @@ void build_decode_tables();
 // Row sink used by the family row generators during the build. A row is
 // placed in its mask group; within a group rows keep the order in which they
 // were added, so a row meant to override part of another is added later.
-void add_row(Handler handler, uint32_t mask, uint32_t match, const char* family,
-             uint8_t c68000 = 0, uint8_t c68010 = 0, uint8_t c68020 = 0);
+void add_row(Handler handler, uint32_t mask, uint32_t match, const char* family, uint8_t c68000 = 0,
+             uint8_t c68010 = 0, uint8_t c68020 = 0);
 
 // Each instruction family registers its rows here; build_decode_tables calls
 // them in this order.
-void add_exception_rows();     // exceptions.cpp: ILLEGAL, line A/F, TRAP, TRAPV, CHK, RTE, STOP, RESET
-void add_move_rows();          // ops_move.cpp
-void add_arith_rows();         // ops_arith.cpp: ADD, SUB, CMP, ADDX, SUBX, NEG, NEGX, CLR
-void add_logic_rows();         // ops_logic.cpp: AND, OR, EOR, NOT, TST, TAS, EXT, SWAP, imm to CCR/SR
-void add_flow_rows();          // ops_flow.cpp: Bcc, BSR, DBcc, Scc, JMP, JSR, RTS, RTR, NOP
-void add_shift_rows();         // ops_shift.cpp
-void add_bit_rows();           // ops_bit.cpp
-void add_muldiv_rows();        // ops_muldiv.cpp
-void add_bcd_rows();           // ops_bcd.cpp
-void add_later_model_rows();   // ops_later_models.cpp
+void add_exception_rows();  // exceptions.cpp: ILLEGAL, line A/F, TRAP, TRAPV, CHK, RTE, STOP, RESET
+void add_move_rows();       // ops_move.cpp
+void add_arith_rows();      // ops_arith.cpp: ADD, SUB, CMP, ADDX, SUBX, NEG, NEGX, CLR
+void add_logic_rows();      // ops_logic.cpp: AND, OR, EOR, NOT, TST, TAS, EXT, SWAP, imm to CCR/SR
+void add_flow_rows();       // ops_flow.cpp: Bcc, BSR, DBcc, Scc, JMP, JSR, RTS, RTR, NOP
+void add_shift_rows();      // ops_shift.cpp
+void add_bit_rows();        // ops_bit.cpp
+void add_muldiv_rows();     // ops_muldiv.cpp
+void add_bcd_rows();        // ops_bcd.cpp
+void add_later_model_rows();  // ops_later_models.cpp
 
 }  // namespace m68k

@@ -20,18 +20,27 @@ namespace m68k {
 enum class Size : uint8_t { Byte = 1, Word = 2, Long = 4 };
 
 template <Size S>
-inline constexpr uint32_t kSizeMask = S == Size::Byte ? 0xFF : S == Size::Word ? 0xFFFF : 0xFFFFFFFF;
+inline constexpr uint32_t kSizeMask = S == Size::Byte   ? 0xFF
+                                      : S == Size::Word ? 0xFFFF
+                                                        : 0xFFFFFFFF;
 // Shifting a value of the size right by this puts its sign bit at bit 7.
 template <Size S>
-inline constexpr unsigned kSignShift = S == Size::Byte ? 0 : S == Size::Word ? 8 : 24;
+inline constexpr unsigned kSignShift = S == Size::Byte   ? 0
+                                       : S == Size::Word ? 8
+                                                         : 24;
 template <Size S>
-inline constexpr unsigned kBits = S == Size::Byte ? 8 : S == Size::Word ? 16 : 32;
+inline constexpr unsigned kBits = S == Size::Byte   ? 8
+                                  : S == Size::Word ? 16
+                                                    : 32;
 
 template <Size S>
 inline int32_t sign_extend(uint32_t v) {
-  if constexpr (S == Size::Byte) return static_cast<int8_t>(v);
-  else if constexpr (S == Size::Word) return static_cast<int16_t>(v);
-  else return static_cast<int32_t>(v);
+  if constexpr (S == Size::Byte)
+    return static_cast<int8_t>(v);
+  else if constexpr (S == Size::Word)
+    return static_cast<int16_t>(v);
+  else
+    return static_cast<int32_t>(v);
 }
 
 enum class Ea : uint8_t {
@@ -55,28 +64,46 @@ enum class Ea : uint8_t {
 // the register is free.
 constexpr uint16_t ea_bits(Ea m) {
   switch (m) {
-    case Ea::Dn: return 0x00;
-    case Ea::An: return 0x08;
-    case Ea::Ind: return 0x10;
-    case Ea::PostInc: return 0x18;
-    case Ea::PreDec: return 0x20;
-    case Ea::Disp: return 0x28;
-    case Ea::Index: return 0x30;
-    case Ea::AbsW: return 0x38;
-    case Ea::AbsL: return 0x39;
-    case Ea::PcDisp: return 0x3A;
-    case Ea::PcIndex: return 0x3B;
-    case Ea::Imm: return 0x3C;
-    case Ea::PostIncA7: return 0x1F;
-    case Ea::PreDecA7: return 0x27;
+    case Ea::Dn:
+      return 0x00;
+    case Ea::An:
+      return 0x08;
+    case Ea::Ind:
+      return 0x10;
+    case Ea::PostInc:
+      return 0x18;
+    case Ea::PreDec:
+      return 0x20;
+    case Ea::Disp:
+      return 0x28;
+    case Ea::Index:
+      return 0x30;
+    case Ea::AbsW:
+      return 0x38;
+    case Ea::AbsL:
+      return 0x39;
+    case Ea::PcDisp:
+      return 0x3A;
+    case Ea::PcIndex:
+      return 0x3B;
+    case Ea::Imm:
+      return 0x3C;
+    case Ea::PostIncA7:
+      return 0x1F;
+    case Ea::PreDecA7:
+      return 0x27;
   }
   return 0;
 }
 
 // True when the mode's register number is read from IR (modes 0 to 6).
-constexpr bool ea_reg_free(Ea m) { return m <= Ea::Index; }
+constexpr bool ea_reg_free(Ea m) {
+  return m <= Ea::Index;
+}
 
-constexpr bool ea_is_memory(Ea m) { return m != Ea::Dn && m != Ea::An && m != Ea::Imm; }
+constexpr bool ea_is_memory(Ea m) {
+  return m != Ea::Dn && m != Ea::An && m != Ea::Imm;
+}
 
 // --- Bus access with the CPU's address mask ---------------------------------
 
@@ -85,17 +112,23 @@ constexpr bool ea_is_memory(Ea m) { return m != Ea::Dn && m != Ea::An && m != Ea
 template <Size S>
 inline uint32_t read_bus(uint32_t address) {
   address &= cpu.address_mask;
-  if constexpr (S == Size::Byte) return machine::Read8(address) & 0xFF;
-  else if constexpr (S == Size::Word) return machine::Read16(address) & 0xFFFF;
-  else return machine::Read32(address);
+  if constexpr (S == Size::Byte)
+    return machine::Read8(address) & 0xFF;
+  else if constexpr (S == Size::Word)
+    return machine::Read16(address) & 0xFFFF;
+  else
+    return machine::Read32(address);
 }
 
 template <Size S>
 inline void write_bus(uint32_t address, uint32_t value) {
   address &= cpu.address_mask;
-  if constexpr (S == Size::Byte) machine::Write8(address, value);
-  else if constexpr (S == Size::Word) machine::Write16(address, value);
-  else machine::Write32(address, value);
+  if constexpr (S == Size::Byte)
+    machine::Write8(address, value);
+  else if constexpr (S == Size::Word)
+    machine::Write16(address, value);
+  else
+    machine::Write32(address, value);
 }
 
 // Extension words come from the instruction stream at PC. A failed fetch
@@ -114,9 +147,12 @@ inline uint32_t fetch32() {
 // byte counts.
 template <Size S>
 inline uint32_t fetch_immediate() {
-  if constexpr (S == Size::Byte) return fetch16() & 0xFF;
-  else if constexpr (S == Size::Word) return fetch16();
-  else return fetch32();
+  if constexpr (S == Size::Byte)
+    return fetch16() & 0xFF;
+  else if constexpr (S == Size::Word)
+    return fetch16();
+  else
+    return fetch32();
 }
 
 // d8(base, Xn): bits 12-15 pick D0-D7/A0-A7, bit 11 the index size, bits
@@ -158,13 +194,17 @@ struct Operand {
   uint32_t ea = 0;
 
   static unsigned reg() {
-    if constexpr (M == Ea::PostIncA7 || M == Ea::PreDecA7) return 7;
-    else return (cpu.ir >> RegShift) & 7;
+    if constexpr (M == Ea::PostIncA7 || M == Ea::PreDecA7)
+      return 7;
+    else
+      return (cpu.ir >> RegShift) & 7;
   }
 
   static constexpr uint32_t step() {
-    if constexpr (S == Size::Byte && (M == Ea::PostIncA7 || M == Ea::PreDecA7)) return 2;
-    else return static_cast<uint32_t>(S);
+    if constexpr (S == Size::Byte && (M == Ea::PostIncA7 || M == Ea::PreDecA7))
+      return 2;
+    else
+      return static_cast<uint32_t>(S);
   }
 
   // Fetches extension words and performs the register step; no data access.
@@ -203,10 +243,14 @@ struct Operand {
   // The operand value, zero-extended from its size. An as a word source is
   // its low 16 bits.
   uint32_t read() const {
-    if constexpr (M == Ea::Dn) return dreg(reg()) & kSizeMask<S>;
-    else if constexpr (M == Ea::An) return areg(reg()) & kSizeMask<S>;
-    else if constexpr (M == Ea::Imm) return ea;
-    else return read_bus<S>(ea);
+    if constexpr (M == Ea::Dn)
+      return dreg(reg()) & kSizeMask<S>;
+    else if constexpr (M == Ea::An)
+      return areg(reg()) & kSizeMask<S>;
+    else if constexpr (M == Ea::Imm)
+      return ea;
+    else
+      return read_bus<S>(ea);
   }
 
   // A byte or word written to Dn keeps the register's upper bits; An is

@@ -11,7 +11,8 @@ void copy_to_guest(uint32_t guest, const void* src, size_t n) {
 
 void copy_from_guest(void* dst, uint32_t guest, size_t n) {
   auto* p = static_cast<uint8_t*>(dst);
-  for (size_t i = 0; i < n; ++i) p[i] = static_cast<uint8_t>(peek8(guest + static_cast<uint32_t>(i)));
+  for (size_t i = 0; i < n; ++i)
+    p[i] = static_cast<uint8_t>(peek8(guest + static_cast<uint32_t>(i)));
 }
 
 size_t read_guest_string(char* dst, size_t cap, uint32_t guest) {
@@ -33,6 +34,8 @@ void write_guest_string(uint32_t guest, const char* s) {
   } while (s[i++] != 0);
 }
 
-void clear_memory() { std::memset(emu_memory, 0, sizeof emu_memory); }
+void clear_memory() {
+  std::memset(emu_memory, 0, sizeof emu_memory);
+}
 
 }  // namespace machine

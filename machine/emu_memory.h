@@ -27,7 +27,9 @@ extern uint8_t emu_memory[kMemorySize];
 // Raw accessors at an already valid 24-bit address; the caller guarantees
 // that the whole value lies inside the array (A <= 0xFFFFFE for words,
 // A <= 0xFFFFFC for longs).
-inline uint32_t raw_read8(uint32_t a) { return emu_memory[0xFFFFFF - a]; }
+inline uint32_t raw_read8(uint32_t a) {
+  return emu_memory[0xFFFFFF - a];
+}
 inline uint32_t raw_read16(uint32_t a) {
   uint16_t v;
   std::memcpy(&v, &emu_memory[0xFFFFFE - a], 2);
@@ -38,15 +40,21 @@ inline uint32_t raw_read32(uint32_t a) {
   std::memcpy(&v, &emu_memory[0xFFFFFC - a], 4);
   return v;
 }
-inline void raw_write8(uint32_t a, uint32_t v) { emu_memory[0xFFFFFF - a] = static_cast<uint8_t>(v); }
+inline void raw_write8(uint32_t a, uint32_t v) {
+  emu_memory[0xFFFFFF - a] = static_cast<uint8_t>(v);
+}
 inline void raw_write16(uint32_t a, uint32_t v) {
   uint16_t w = static_cast<uint16_t>(v);
   std::memcpy(&emu_memory[0xFFFFFE - a], &w, 2);
 }
-inline void raw_write32(uint32_t a, uint32_t v) { std::memcpy(&emu_memory[0xFFFFFC - a], &v, 4); }
+inline void raw_write32(uint32_t a, uint32_t v) {
+  std::memcpy(&emu_memory[0xFFFFFC - a], &v, 4);
+}
 
 // Direct access for host code.
-inline uint32_t peek8(uint32_t a) { return raw_read8(a & kAddressMask); }
+inline uint32_t peek8(uint32_t a) {
+  return raw_read8(a & kAddressMask);
+}
 inline uint32_t peek16(uint32_t a) {
   a &= kAddressMask;
   if (a <= 0xFFFFFE) return raw_read16(a);
@@ -57,7 +65,9 @@ inline uint32_t peek32(uint32_t a) {
   if (a <= 0xFFFFFC) return raw_read32(a);
   return (peek16(a) << 16) | peek16(a + 2);
 }
-inline void poke8(uint32_t a, uint32_t v) { raw_write8(a & kAddressMask, v); }
+inline void poke8(uint32_t a, uint32_t v) {
+  raw_write8(a & kAddressMask, v);
+}
 inline void poke16(uint32_t a, uint32_t v) {
   a &= kAddressMask;
   if (a <= 0xFFFFFE) return raw_write16(a, v);

@@ -8,6 +8,8 @@
 
 namespace machine {
 
+// One instruction or header field per line, annotated with its address.
+// clang-format off
 const uint8_t kOsRomImage[kOsRomSize] = {
     // Header
     0x60, 0x2E, 0x01, 0x04,  // BRA.S to the reset routine; with the version word the reset SSP
@@ -15,10 +17,10 @@ const uint8_t kOsRomImage[kOsRomSize] = {
     0x00, 0xFE, 0x00, 0x00,  // image base
     0x00, 0x01, 0x25, 0xDC,  // LoadAddress
     0x00, 0xFE, 0x00, 0x30,  // reset routine again
-    0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x00, 0x00,  // unused
     0x25, 0x08, 0x20, 0x18,  // build date, BCD
-    0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x00, 0x00,  // unused
+    0x00, 0x00, 0x00, 0x00,  // unused
     0x00, 0xFE, 0x02, 0x7C,  // CommandTailBuffer start
     0x00, 0xFE, 0x03, 0x7C,  // CommandTailBuffer end (end of image)
     0x45, 0x4D, 0x55, 0x20,  // magic "EMU "
@@ -193,6 +195,7 @@ const uint8_t kOsRomImage[kOsRomSize] = {
     0x4E, 0x73,              // RTE
     // CommandTailBuffer: 256 zero bytes follow (value-initialised)
 };
+// clang-format on
 
 void install_os_rom() {
   copy_to_guest(kOsRomBase, kOsRomImage, kOsRomSize);

@@ -1,3 +1,5 @@
 #include "runner/runner.h"
 
-int main(int argc, char** argv) { return runner::run(argc, argv); }
+int main(int argc, char** argv) {
+  return runner::run(argc, argv);
+}

@@ -123,8 +123,10 @@ int run(int argc, char** argv) {
   std::fclose(file);
   // A pipe or device can only be measured while reading it.
   if (loaded == 0 || loaded > kMaxProgramSize) {
-    if (loaded == 0) std::printf("Program file %s is empty\n", path);
-    else std::printf("Program file %s is too large: at most %u bytes\n", path, kMaxProgramSize);
+    if (loaded == 0)
+      std::printf("Program file %s is empty\n", path);
+    else
+      std::printf("Program file %s is too large: at most %u bytes\n", path, kMaxProgramSize);
     return kStartupFailure;
   }
 

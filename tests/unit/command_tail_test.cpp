@@ -34,8 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
     Examples, CommandTailTest,
     ::testing::Values(TailCase{{}, {0x00, 0x00}},
                       TailCase{{"foo", "bar"}, {7, 'f', 'o', 'o', ' ', 'b', 'a', 'r', ' ', 0}},
-                      TailCase{{"a b"}, {3, 'a', 0x1A, 'b', ' ', 0}},
-                      TailCase{{""}, {0, ' ', 0}},
+                      TailCase{{"a b"}, {3, 'a', 0x1A, 'b', ' ', 0}}, TailCase{{""}, {0, ' ', 0}},
                       TailCase{{"x", "", "y"}, {4, 'x', ' ', ' ', 'y', ' ', 0}}));
 
 TEST(CommandTailLength, CountsTheLongestTailThatFits) {

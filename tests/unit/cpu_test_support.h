@@ -55,7 +55,11 @@ inline int32_t step() {
   return kBudget - m68k::cycle_budget;
 }
 
-inline uint32_t ccr() { return m68k::sr_build() & 0x1F; }
-inline void set_ccr(uint32_t v) { m68k::ccr_write(v); }
+inline uint32_t ccr() {
+  return m68k::sr_build() & 0x1F;
+}
+inline void set_ccr(uint32_t v) {
+  m68k::ccr_write(v);
+}
 
 }  // namespace cputest

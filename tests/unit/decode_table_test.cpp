@@ -1,9 +1,10 @@
 // Table build: row grouping, mask-group expansion, overrides and the
 // shift-count cycle rule.
+#include "cpu/decode_table.h"
+
 #include <gtest/gtest.h>
 
 #include "cpu/cpu_state.h"
-#include "cpu/decode_table.h"
 #include "cpu/exceptions.h"
 
 using namespace m68k;

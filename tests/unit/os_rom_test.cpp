@@ -1,9 +1,10 @@
 // The ROM image: header fields, the mirrored reset vectors, every exception
 // stub and the OS call stubs.
+#include "machine/os_rom.h"
+
 #include <gtest/gtest.h>
 
 #include "machine/emu_memory.h"
-#include "machine/os_rom.h"
 #include "runner/run_state.h"
 #include "runner/runner.h"
 

@@ -30,8 +30,8 @@ Result run_vellum(const std::string& args) {
 class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("vellum-startup-" + std::to_string(::getpid()));
+    dir_ =
+        std::filesystem::temp_directory_path() / ("vellum-startup-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir_);
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
