@@ -202,6 +202,8 @@ void install_os_rom() {
   copy_to_guest(0, kOsRomImage, 8);
 }
 
-bool os_rom_magic_ok() { return peek32(kOsRomBase + 0x2C) == kOsRomMagic; }
+bool os_rom_magic_ok() {
+  return peek32(kOsRomBase + 0x2C) == kOsRomMagic;
+}
 
 }  // namespace machine
