@@ -75,10 +75,15 @@ const uint8_t kOsRomImage[kOsRomSize] = {
     0x60, 0xF0,  // FE00E8  BRA.S $FE00DA
     0xD7, 0xC0,  // FE00EA  ADDA.L D0,A3
     0x60, 0xEA,  // FE00EC  BRA.S $FE00D8
+    // The BSS is cleared with a 32-bit count, so segments of 256 KiB and more
+    // are cleared whole (a 16-bit DBRA count would stop short and leave the
+    // relocation table behind in them). Same length, every later routine
+    // stays at its address.
     0xE4, 0x8B,  // FE00EE  LSR.L #2,D3
-    0x91, 0xC8,  // FE00F0  SUBA.L A0,A0
-    0x28, 0xC8,  // FE00F2  MOVE.L A0,(A4)+
-    0x51, 0xCB, 0xFF, 0xFC,  // FE00F4  DBRA D3,$FE00F2
+    0x42, 0x9C,  // FE00F0  CLR.L (A4)+
+    0x53, 0x83,  // FE00F2  SUBQ.L #1,D3: D3 + 1 longs in all
+    0x64, 0xFA,  // FE00F4  BCC.S $FE00F0
+    0x4E, 0x71,  // FE00F6  NOP
     0x2C, 0x7A, 0xFF, 0x12,  // FE00F8  MOVEA.L $FE000C(PC),A6
     0x43, 0xEE, 0xFF, 0x1C,  // FE00FC  LEA -$E4(A6),A1
     0x45, 0xEE, 0x00, 0x1C,  // FE0100  LEA $1C(A6),A2

@@ -97,45 +97,6 @@ TEST(EncodeRelocationsRefuses, WhatTheTableCannotSay) {
   }
 }
 
-// Bytes the loader's BSS clearing reaches: ((length / 4) mod 65536) + 1 longs.
-uint32_t loader_cleared(uint32_t bss_length) {
-  return (((bss_length / 4) & 0xFFFF) + 1) * 4;
-}
-
-TEST(BssLengthForLoader, GrowsOnlyWhereTheClearingMissesTheTable) {
-  const struct {
-    uint32_t bss, table;
-  } cases[] = {{0, 400},       {0x100, 400},      {0x3FFFC, 400},  {0x40000, 4},
-               {0x40000, 400}, {0x40002, 1000},   {0x7FFF0, 64},   {0x80000, 20000},
-               {0x12345, 3},   {0x400000, 65536}, {0x4FFFC, 70000}};
-  for (const auto& c : cases) {
-    uint32_t grown = elf2gemdos::bss_length_for_loader(c.bss, c.table);
-    EXPECT_GE(grown, c.bss);
-    // Every BSS byte that the table covers gets cleared.
-    EXPECT_GE(loader_cleared(grown), std::min(c.table, grown)) << std::hex << c.bss;
-    // Below 256 KiB the clearing always covers the whole BSS: no change.
-    if (c.bss < 0x40000) {
-      EXPECT_EQ(grown, c.bss);
-    }
-    // Never more than the table's length (plus rounding) is added.
-    EXPECT_LE(grown - c.bss, c.table + 4) << std::hex << c.bss;
-  }
-}
-
-TEST(WriteProgramFile, HeaderCarriesTheGrownBss) {
-  ProgramImage image;
-  image.text.assign(0x400, 0);
-  image.bss_length = 0x40000;
-  for (uint32_t at = 2; at + 4 <= 0x400; at += 4) image.fixups.push_back(at);
-  Bytes file;
-  std::string error;
-  ASSERT_TRUE(elf2gemdos::write_program_file(image, file, error)) << error;
-  uint32_t table = static_cast<uint32_t>(file.size() - 28 - 0x400);
-  uint32_t bss = (uint32_t{file[10]} << 24) | (file[11] << 16) | (file[12] << 8) | file[13];
-  EXPECT_GT(bss, 0x40000u);
-  EXPECT_GE(loader_cleared(bss), table);
-}
-
 uint32_t be32(const Bytes& b, size_t at) {
   return (uint32_t{b[at]} << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
 }

@@ -64,13 +64,6 @@ bool encode_relocations(std::vector<uint32_t> offsets, std::vector<uint8_t>& out
   return true;
 }
 
-uint32_t bss_length_for_loader(uint32_t bss_length, uint32_t table_length) {
-  auto cleared = [](uint32_t length) { return (((length / 4) & 0xFFFF) + 1) * 4; };
-  uint32_t length = bss_length;
-  while (cleared(length) < std::min(table_length, length)) length += 4;
-  return length;
-}
-
 bool write_program_file(const ProgramImage& image, std::vector<uint8_t>& out, std::string& error) {
   if ((image.text.size() | image.data.size()) & 1) {
     error = "text and data lengths must be even, so that data and BSS start on even addresses";
@@ -85,14 +78,12 @@ bool write_program_file(const ProgramImage& image, std::vector<uint8_t>& out, st
   }
   std::vector<uint8_t> relocations;
   if (!encode_relocations(image.fixups, relocations, error)) return false;
-  const uint32_t bss_length =
-      bss_length_for_loader(image.bss_length, static_cast<uint32_t>(relocations.size()));
 
   out.clear();
   put16(out, 0x601A);
   put32(out, static_cast<uint32_t>(image.text.size()));
   put32(out, static_cast<uint32_t>(image.data.size()));
-  put32(out, bss_length);
+  put32(out, image.bss_length);
   put32(out, 0);  // symbol table length
   put32(out, 0);  // reserved
   put32(out, 0);  // program flags

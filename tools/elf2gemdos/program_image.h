@@ -28,16 +28,7 @@ struct ProgramImage {
 bool encode_relocations(std::vector<uint32_t> offsets, std::vector<uint8_t>& out,
                         std::string& error);
 
-// The loader clears the BSS with a 16-bit loop count: ((length / 4) mod
-// 65536) + 1 longs from its start. From 256 KiB on that can stop short of the
-// relocation table, which the raw load put at the BSS start and which would
-// then stay behind as non-zero BSS bytes (everything past the loaded file is
-// zero already). Answers the BSS length, grown by as little as needed for
-// the clearing to cover the table.
-uint32_t bss_length_for_loader(uint32_t bss_length, uint32_t table_length);
-
 // The whole file: 28-byte header, text, data, no symbols, relocation table.
-// The BSS length is the image's, grown where bss_length_for_loader says so.
 bool write_program_file(const ProgramImage& image, std::vector<uint8_t>& out, std::string& error);
 
 }  // namespace elf2gemdos
