@@ -281,6 +281,33 @@ inline uint32_t effective_address() {
   return op.ea;
 }
 
+// Published 68000 time of the effective-address calculation for a byte or
+// word operand. The cycle tables carry it in some rows; the handlers read
+// no such entry.
+constexpr uint8_t ea_calc_cycles(Ea m) {
+  switch (m) {
+    case Ea::Ind:
+    case Ea::PostInc:
+    case Ea::PostIncA7:
+    case Ea::Imm:
+      return 4;
+    case Ea::PreDec:
+    case Ea::PreDecA7:
+      return 6;
+    case Ea::Disp:
+    case Ea::AbsW:
+    case Ea::PcDisp:
+      return 8;
+    case Ea::Index:
+    case Ea::PcIndex:
+      return 10;
+    case Ea::AbsL:
+      return 12;
+    default:
+      return 0;
+  }
+}
+
 // --- Mode lists for the row generators --------------------------------------
 
 template <Ea... Ms>

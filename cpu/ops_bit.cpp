@@ -48,30 +48,6 @@ void bit_op() {
   }
 }
 
-// 68000 timings of the byte operand's address calculation.
-template <Ea M>
-constexpr uint8_t byte_ea_cycles() {
-  switch (M) {
-    case Ea::Ind:
-    case Ea::PostInc:
-    case Ea::PostIncA7:
-    case Ea::Imm:
-      return 4;
-    case Ea::PreDec:
-    case Ea::PreDecA7:
-      return 6;
-    case Ea::Disp:
-    case Ea::AbsW:
-    case Ea::PcDisp:
-      return 8;
-    case Ea::Index:
-    case Ea::PcIndex:
-      return 10;
-    default:
-      return 12;
-  }
-}
-
 struct BitKind {
   uint32_t op;          // bits 6-7 of the opcode
   const char* family;   // bucket name
@@ -84,8 +60,8 @@ void add_bit_row(const BitKind& k) {
   const uint32_t base = (ImmediateBit ? 0x0800 : 0x0100) | (k.op << 6);
   // The immediate bit number costs a fetch of 4 more.
   const unsigned extra = ImmediateBit ? 4 : 0;
-  const uint8_t c = static_cast<uint8_t>(
-      extra + (M == Ea::Dn ? k.on_register : k.on_memory + byte_ea_cycles<M>()));
+  const uint8_t c =
+      static_cast<uint8_t>(extra + (M == Ea::Dn ? k.on_register : k.on_memory + ea_calc_cycles(M)));
   add_row(&bit_op<Op, ImmediateBit, M>, ea_row_mask(M, !ImmediateBit), base | ea_bits(M), k.family,
           c, c, Op::kWrites ? 6 : 4);
 }

@@ -86,30 +86,6 @@ void op_muldiv() {
     multiply<Op>(dx, source);
 }
 
-// Published 68000 effective-address times for a word operand; the cycle
-// tables carry them but no handler reads these rows' entries.
-constexpr uint8_t ea_word_cycles(Ea m) {
-  switch (m) {
-    case Ea::Ind:
-    case Ea::PostInc:
-    case Ea::Imm:
-      return 4;
-    case Ea::PreDec:
-      return 6;
-    case Ea::Disp:
-    case Ea::AbsW:
-    case Ea::PcDisp:
-      return 8;
-    case Ea::Index:
-    case Ea::PcIndex:
-      return 10;
-    case Ea::AbsL:
-      return 12;
-    default:
-      return 0;
-  }
-}
-
 struct MulDivForm {
   uint32_t base;
   const char* family;
@@ -120,8 +96,8 @@ struct MulDivForm {
 template <MulDiv Op, Ea... Ms>
 void add_timed_rows(EaList<Ms...>, const MulDivForm& f) {
   (add_row(&op_muldiv<Op, Ms>, ea_row_mask(Ms, true), f.base | ea_bits(Ms), f.family,
-           static_cast<uint8_t>(f.c68000 + ea_word_cycles(Ms)),
-           static_cast<uint8_t>(f.c68010 + ea_word_cycles(Ms)), f.c68020),
+           static_cast<uint8_t>(f.c68000 + ea_calc_cycles(Ms)),
+           static_cast<uint8_t>(f.c68010 + ea_calc_cycles(Ms)), f.c68020),
    ...);
 }
 
