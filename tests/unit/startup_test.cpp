@@ -86,4 +86,31 @@ TEST_F(StartupTest, CommandLineTooLong) {
   EXPECT_EQ(r.status, 255);
 }
 
+// A program that enters supervisor mode and executes STOP waits for an
+// interrupt that can never come; the run must end instead of spinning.
+TEST_F(StartupTest, StopWithNothingToWakeEndsTheRun) {
+  // clang-format off
+  const unsigned char program[] = {
+      0x60, 0x1A,                          // magic
+      0, 0, 0, 16,                         // text length
+      0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // data, BSS and symbol lengths
+      0, 0, 0, 0, 0, 0, 0, 0, 0, 0,        // reserved, flags, absolute flag
+      0x42, 0xA7,                          // CLR.L -(SP)
+      0x3F, 0x3C, 0x00, 0x20,              // MOVE.W #$20,-(SP)
+      0x4E, 0x41,                          // TRAP #1: Super(0)
+      0x4E, 0x72, 0x27, 0x00,              // STOP #$2700
+      0x4E, 0x75, 0x4E, 0x75,              // never reached
+      0, 0, 0, 0,                          // nothing to relocate
+  };
+  // clang-format on
+  std::string path = (dir_ / "stop.tos").string();
+  {
+    std::ofstream f(path, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(program), sizeof program);
+  }
+  Result r = run_vellum(path);
+  EXPECT_EQ(r.out, "CPU STOPPED WITH NOTHING TO WAKE IT\n");
+  EXPECT_EQ(r.status, 0);
+}
+
 }  // namespace
