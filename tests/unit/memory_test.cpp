@@ -89,6 +89,13 @@ TEST_F(MemoryTest, DirectAccessNearTopWrapsByteWise) {
   EXPECT_EQ(peek16(0x1000), 0xBEEFu);
 }
 
+TEST_F(MemoryTest, ClearingZeroesEveryRegion) {
+  const uint32_t addresses[] = {0, 0x4BA, 0x125DC, 0x7FFFF, 0xFE0000, 0xFF8000, 0xFFFFFF};
+  for (uint32_t a : addresses) poke8(a, 0xA5);
+  clear_memory();
+  for (uint32_t a : addresses) EXPECT_EQ(peek8(a), 0u) << std::hex << a;
+}
+
 TEST_F(MemoryTest, GuestStringAndBufferCopies) {
   write_guest_string(0x2000, "hello");
   char buf[16];
