@@ -82,6 +82,22 @@ inline void logic_flags(uint32_t r) {
   cpu.flag_c = 0;
 }
 
+// The logic operations share one flag rule: N and Z from the result, V and
+// C cleared, X kept. Binary and unary operations take it from these bases.
+struct LogicFlags {
+  template <Size S>
+  static void flags(uint32_t, uint32_t, uint32_t r) {
+    logic_flags<S>(r);
+  }
+};
+struct LogicUnaryFlags {
+  static constexpr bool kReads = true;
+  template <Size S>
+  static void flags(uint32_t, uint32_t r) {
+    logic_flags<S>(r);
+  }
+};
+
 // --- Binary operations: source s, destination d -----------------------------
 
 struct Add {
@@ -165,39 +181,27 @@ struct SubAddress {
   static void flags(uint32_t, uint32_t, uint32_t) {}
 };
 
-struct And {
+struct And : LogicFlags {
   static constexpr Order kOrder = Order::FlagsFirst;
   template <Size S>
   static uint32_t result(uint32_t s, uint32_t d) {
     return d & s;
   }
-  template <Size S>
-  static void flags(uint32_t, uint32_t, uint32_t r) {
-    logic_flags<S>(r);
-  }
 };
 
-struct Or {
+struct Or : LogicFlags {
   static constexpr Order kOrder = Order::WriteFirst;
   template <Size S>
   static uint32_t result(uint32_t s, uint32_t d) {
     return d | s;
   }
-  template <Size S>
-  static void flags(uint32_t, uint32_t, uint32_t r) {
-    logic_flags<S>(r);
-  }
 };
 
-struct Eor {
+struct Eor : LogicFlags {
   static constexpr Order kOrder = Order::WriteFirst;
   template <Size S>
   static uint32_t result(uint32_t s, uint32_t d) {
     return d ^ s;
-  }
-  template <Size S>
-  static void flags(uint32_t, uint32_t, uint32_t r) {
-    logic_flags<S>(r);
   }
 };
 
@@ -245,29 +249,19 @@ struct Clr {
   }
 };
 
-struct Not {
+struct Not : LogicUnaryFlags {
   static constexpr Order kOrder = Order::WriteFirst;
-  static constexpr bool kReads = true;
   template <Size S>
   static uint32_t result(uint32_t d) {
     return ~d & kSizeMask<S>;
   }
-  template <Size S>
-  static void flags(uint32_t, uint32_t r) {
-    logic_flags<S>(r);
-  }
 };
 
-struct Tst {
+struct Tst : LogicUnaryFlags {
   static constexpr Order kOrder = Order::NoWrite;
-  static constexpr bool kReads = true;
   template <Size S>
   static uint32_t result(uint32_t d) {
     return d;
-  }
-  template <Size S>
-  static void flags(uint32_t, uint32_t r) {
-    logic_flags<S>(r);
   }
 };
 
@@ -288,32 +282,31 @@ struct Tas {
 
 // --- Handler shapes ---------------------------------------------------------
 
-// Stores the result and the flags in the operation's order. The result is
-// masked to the size before it reaches the bus or the register.
+// Stores the result and the flags in the operation's order.
+template <Order O, class Write, class Flags>
+inline void store_in_order(Write write, Flags flags) {
+  if constexpr (O == Order::FlagsFirst) {
+    flags();
+    write();
+  } else if constexpr (O == Order::WriteFirst) {
+    write();
+    flags();
+  } else {
+    flags();
+  }
+}
+
+// Binary operation on a destination operand. The result is masked to the
+// size before it reaches the bus or the register.
 template <class Op, Size S, class Dst>
 inline void finish(const Dst& dst, uint32_t s, uint32_t d) {
   const uint32_t r = Op::template result<S>(s, d);
-  if constexpr (Op::kOrder == Order::FlagsFirst) {
-    Op::template flags<S>(s, d, r);
-    dst.write(r & kSizeMask<S>);
-  } else if constexpr (Op::kOrder == Order::WriteFirst) {
-    dst.write(r & kSizeMask<S>);
-    Op::template flags<S>(s, d, r);
-  } else {
-    Op::template flags<S>(s, d, r);
-  }
+  store_in_order<Op::kOrder>([&] { dst.write(r & kSizeMask<S>); },
+                             [&] { Op::template flags<S>(s, d, r); });
 }
 
 inline unsigned reg_field_9() {
   return (cpu.ir >> 9) & 7;
-}
-
-// Operand value cut to its size: a failed read of the I/O region returns all
-// ones in 32 bits even for byte and word accesses, and the widened formulas
-// need the operand zero-extended.
-template <Size S, class Access>
-inline uint32_t value(const Access& op) {
-  return op.read() & kSizeMask<S>;
 }
 
 // <ea>,Dn: source in bits 0-5, destination Dn in bits 9-11.
@@ -322,7 +315,7 @@ void ea_to_dn() {
   Operand<S, M> src;
   src.evaluate();
   const Operand<S, Ea::Dn, 9> dst;
-  finish<Op, S>(dst, value<S>(src), value<S>(dst));
+  finish<Op, S>(dst, src.read(), dst.read());
 }
 
 // Dn,<ea>: source Dn in bits 9-11, read-modify-write destination in 0-5.
@@ -331,7 +324,7 @@ void dn_to_ea() {
   const uint32_t s = dreg(reg_field_9()) & kSizeMask<S>;
   Operand<S, M> dst;
   dst.evaluate();
-  finish<Op, S>(dst, s, value<S>(dst));
+  finish<Op, S>(dst, s, dst.read());
 }
 
 // #imm,<ea>: the immediate comes before the destination's extension words.
@@ -340,7 +333,7 @@ void imm_to_ea() {
   const uint32_t s = fetch_immediate<S>();
   Operand<S, M> dst;
   dst.evaluate();
-  finish<Op, S>(dst, s, value<S>(dst));
+  finish<Op, S>(dst, s, dst.read());
 }
 
 // Single-operand read-modify-write (or write-only when the operation does
@@ -350,17 +343,10 @@ void unary() {
   Operand<S, M> dst;
   dst.evaluate();
   uint32_t d = 0;
-  if constexpr (Op::kReads) d = value<S>(dst);
+  if constexpr (Op::kReads) d = dst.read();
   const uint32_t r = Op::template result<S>(d);
-  if constexpr (Op::kOrder == Order::FlagsFirst) {
-    Op::template flags<S>(d, r);
-    dst.write(r & kSizeMask<S>);
-  } else if constexpr (Op::kOrder == Order::WriteFirst) {
-    dst.write(r & kSizeMask<S>);
-    Op::template flags<S>(d, r);
-  } else {
-    Op::template flags<S>(d, r);
-  }
+  store_in_order<Op::kOrder>([&] { dst.write(r & kSizeMask<S>); },
+                             [&] { Op::template flags<S>(d, r); });
 }
 
 // --- Row helpers ------------------------------------------------------------

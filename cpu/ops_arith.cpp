@@ -34,7 +34,7 @@ void quick_to_ea() {
   const uint32_t q = quick_value();
   Operand<S, M> dst;
   dst.evaluate();
-  finish<Op, S>(dst, q, value<S>(dst));
+  finish<Op, S>(dst, q, dst.read());
 }
 
 // ADDQ/SUBQ to An: word and long alike act on all 32 bits, no flags.
@@ -49,7 +49,7 @@ template <class Op, Size S>
 void x_registers() {
   const Operand<S, Ea::Dn> src;
   const Operand<S, Ea::Dn, 9> dst;
-  finish<Op, S>(dst, value<S>(src), value<S>(dst));
+  finish<Op, S>(dst, src.read(), dst.read());
 }
 
 // -(Ay),-(Ax) for ADDX/SUBX and (Ay)+,(Ax)+ for CMPM: the source is stepped
@@ -59,10 +59,10 @@ template <class Op, Size S, Ea SrcM, Ea DstM>
 void memory_pair() {
   Operand<S, SrcM> src;
   src.evaluate();
-  const uint32_t s = value<S>(src);
+  const uint32_t s = src.read();
   Operand<S, DstM, 9> dst;
   dst.evaluate();
-  finish<Op, S>(dst, s, value<S>(dst));
+  finish<Op, S>(dst, s, dst.read());
 }
 
 // Rows for one memory-pair instruction. Byte forms on A7 step by 2, so A7

@@ -41,7 +41,7 @@ void bit_op() {
     if constexpr (Op::kWrites) d = Op::apply(d, mask);
   } else {
     Operand<Size::Byte, M> op;
-    const uint32_t v = op.evaluate_and_read() & 0xFF;
+    const uint32_t v = op.evaluate_and_read();
     const uint32_t mask = 1u << (bit & 7);
     cpu.flag_z = v & mask;
     if constexpr (Op::kWrites) op.write(Op::apply(v, mask));

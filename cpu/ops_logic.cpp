@@ -14,42 +14,27 @@ namespace {
 
 // EXT and SWAP act on Dn only; as unary operations on the Dn operand of the
 // size they produce they share the logic flag rule.
-struct ExtWord {
+struct ExtWord : LogicUnaryFlags {
   static constexpr Order kOrder = Order::FlagsFirst;
-  static constexpr bool kReads = true;
   template <Size S>
   static uint32_t result(uint32_t d) {
     return static_cast<uint32_t>(sign_extend<Size::Byte>(d));
   }
-  template <Size S>
-  static void flags(uint32_t, uint32_t r) {
-    logic_flags<S>(r);
-  }
 };
 
-struct ExtLong {
+struct ExtLong : LogicUnaryFlags {
   static constexpr Order kOrder = Order::FlagsFirst;
-  static constexpr bool kReads = true;
   template <Size S>
   static uint32_t result(uint32_t d) {
     return static_cast<uint32_t>(sign_extend<Size::Word>(d));
   }
-  template <Size S>
-  static void flags(uint32_t, uint32_t r) {
-    logic_flags<S>(r);
-  }
 };
 
-struct Swap {
+struct Swap : LogicUnaryFlags {
   static constexpr Order kOrder = Order::FlagsFirst;
-  static constexpr bool kReads = true;
   template <Size S>
   static uint32_t result(uint32_t d) {
     return (d << 16) | (d >> 16);
-  }
-  template <Size S>
-  static void flags(uint32_t, uint32_t r) {
-    logic_flags<S>(r);
   }
 };
 

@@ -192,8 +192,7 @@ void op_movep() {
       write_bus<Size::Byte>(address + 2 * i, d >> (8 * (kBytes - 1 - i)));
   } else {
     uint32_t v = 0;
-    for (unsigned i = 0; i < kBytes; ++i)
-      v = (v << 8) | (read_bus<Size::Byte>(address + 2 * i) & 0xFF);
+    for (unsigned i = 0; i < kBytes; ++i) v = (v << 8) | read_bus<Size::Byte>(address + 2 * i);
     d = (d & ~kSizeMask<S>) | v;
   }
 }

@@ -199,7 +199,7 @@ void shift_dn_by_register() {
 template <class Op, Ea M>
 void shift_memory_word() {
   Operand<Size::Word, M> op;
-  const uint32_t value = op.evaluate_and_read() & 0xFFFF;
+  const uint32_t value = op.evaluate_and_read();
   ShiftOutcome out = Op::template apply<Size::Word>(value, 1, cpu.flag_x);
   if constexpr (Op::kCarryFromX) store_carry<Op>(out);
   op.write(out.result);

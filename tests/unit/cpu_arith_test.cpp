@@ -325,3 +325,21 @@ TEST(ArithImmediateForms, ExtensionWordOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+// A failed read in the I/O region answers all ones in 32 bits; the byte
+// operand must still be 0xFF, or the widened formulas lose the borrow.
+TEST(ArithIoRead, FailedByteReadIsAnOrdinaryByteOperand) {
+  reset_machine();
+  load_code({0x4010});  // NEGX.B (A0)
+  areg(0) = 0xFF8000;
+  set_ccr(0);
+  testing::internal::CaptureStdout();
+  step();
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(runner::quit_flag, 1u);
+  EXPECT_EQ(ccr(), X | C);  // 0 - 0xFF = 0x01 with a borrow
+}
+
+}  // namespace
