@@ -9,6 +9,7 @@
 #include "cpu/cpu_state.h"
 #include "cpu_test_support.h"
 #include "machine/emu_memory.h"
+#include "oscall_test_support.h"
 #include "oscalls/name_tables.h"
 
 namespace {
@@ -18,12 +19,9 @@ using machine::peek32;
 using machine::poke16;
 using machine::poke32;
 
-constexpr uint32_t kParams = 0x6000;
-constexpr uint32_t kUntouchedD0 = 0xDEADBEEF;
+using namespace oscalltest;
 
-uint32_t d0() {
-  return m68k::get_register(nullptr, m68k::kD0);
-}
+constexpr uint32_t kUntouchedD0 = 0xDEADBEEF;
 
 class BiosXbios : public ::testing::Test {
  protected:
@@ -32,22 +30,11 @@ class BiosXbios : public ::testing::Test {
     m68k::set_register(m68k::kD0, kUntouchedD0);
   }
 
-  // Writes the function number and the parameter longs/words, runs the
-  // dispatcher and returns what it printed.
-  static std::string run(void (*dispatch)(uint32_t), uint32_t number,
-                         const std::vector<std::pair<uint32_t, unsigned>>& params = {}) {
-    poke16(kParams, number);
-    uint32_t at = kParams + 2;
-    for (auto [value, bytes] : params) {
-      if (bytes == 2)
-        poke16(at, value);
-      else
-        poke32(at, value);
-      at += bytes;
-    }
-    testing::internal::CaptureStdout();
-    dispatch(kParams);
-    return testing::internal::GetCapturedStdout();
+  // The function number, then the parameters.
+  static std::string run(void (*dispatch)(uint32_t), uint32_t number, const Block& params = {}) {
+    Block block{W(number)};
+    block.insert(block.end(), params.begin(), params.end());
+    return call_with(dispatch, block);
   }
 };
 

@@ -14,6 +14,7 @@
 #include "cpu/cpu_state.h"
 #include "cpu_test_support.h"
 #include "machine/emu_memory.h"
+#include "oscall_test_support.h"
 #include "oscalls/host_files.h"
 #include "runner/run_state.h"
 
@@ -24,26 +25,11 @@ using machine::peek32;
 using machine::poke16;
 using machine::poke32;
 
-constexpr uint32_t kParams = 0x6000;
+using namespace oscalltest;
+
 constexpr uint32_t kKeep = 0xDEADBEEF;  // D0 before the call
 constexpr uint32_t kTop = 0xFE0000;
 constexpr uint32_t kInvalid = 0xFFFFFFE0;
-
-struct Param {
-  uint32_t value;
-  unsigned bytes;
-};
-Param W(uint32_t v) {
-  return {v, 2};
-}
-Param L(uint32_t v) {
-  return {v, 4};
-}
-using Block = std::vector<Param>;
-
-uint32_t d0() {
-  return m68k::get_register(nullptr, m68k::kD0);
-}
 
 class Gemdos : public ::testing::Test {
  protected:
@@ -57,19 +43,8 @@ class Gemdos : public ::testing::Test {
     machine::write_guest_string(0xFFFFFE, "abc");  // wraps to address 0
   }
 
-  // Writes the block, runs the call and returns what it printed.
   static std::string call(const Block& block, uint32_t params = kParams) {
-    uint32_t at = params;
-    for (const Param& p : block) {
-      if (p.bytes == 2)
-        poke16(at, p.value);
-      else
-        poke32(at, p.value);
-      at += p.bytes;
-    }
-    testing::internal::CaptureStdout();
-    oscalls::gemdos_dispatch(params);
-    return testing::internal::GetCapturedStdout();
+    return call_with(oscalls::gemdos_dispatch, block, params);
   }
 };
 
