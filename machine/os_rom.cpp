@@ -77,12 +77,15 @@ const uint8_t kOsRomImage[kOsRomSize] = {
     0x60, 0xEA,  // FE00EC  BRA.S $FE00D8
     // The BSS is cleared with a 32-bit count, so segments of 256 KiB and more
     // are cleared whole (a 16-bit DBRA count would stop short and leave the
-    // relocation table behind in them). Same length, every later routine
-    // stays at its address.
-    0xE4, 0x8B,  // FE00EE  LSR.L #2,D3
-    0x42, 0x9C,  // FE00F0  CLR.L (A4)+
-    0x53, 0x83,  // FE00F2  SUBQ.L #1,D3: D3 + 1 longs in all
-    0x64, 0xFA,  // FE00F4  BCC.S $FE00F0
+    // relocation table behind in them): length / 4 + 1 longs, as before.
+    // The count runs in bytes, and the closing ASR.W leaves X as the
+    // LSR.L #2 of a DBRA loop did (bit 1 of the BSS length) for the program
+    // to find in its entry SR; D3 ends as 0xFFFFFFFF. Same length, every
+    // later routine stays at its address.
+    0x42, 0x9C,  // FE00EE  CLR.L (A4)+
+    0x59, 0x83,  // FE00F0  SUBQ.L #4,D3: until the count borrows
+    0x64, 0xFA,  // FE00F2  BCC.S $FE00EE
+    0xE4, 0x43,  // FE00F4  ASR.W #2,D3: X = bit 1 of the BSS length
     0x4E, 0x71,  // FE00F6  NOP
     0x2C, 0x7A, 0xFF, 0x12,  // FE00F8  MOVEA.L $FE000C(PC),A6
     0x43, 0xEE, 0xFF, 0x1C,  // FE00FC  LEA -$E4(A6),A1

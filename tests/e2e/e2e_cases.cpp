@@ -60,6 +60,8 @@ const std::vector<E2eCase>& e2e_cases() {
                       "args.longest.out"));
 
     all.push_back(run("RegistersAtEntry", "startup", {}, "startup.out"));
+    // The other value of bit 1 of the BSS length, so both entry X values are pinned.
+    all.push_back(run("EntryXFollowsBssLength", "startup_x", {}, "startup.out"));
     all.push_back(run("RomStartup", "romcheck", {"one", "two words"}, "romcheck.out"));
     all.push_back(run("Relocation", "reloc", {}, "reloc.out"));
     all.push_back(run("BssCleared", "bss", {}, "bss.out"));

@@ -20,6 +20,15 @@ _start:
 	move.w	entry_sr,d0
 	and.l	#0xff00,d0
 	CHECK	"user mode, interrupt mask 7, no trace", 0x0700
+	| The loader's last flag-setting steps leave X as its BSS count left it
+	| (bit 1 of the BSS length) and Z from clearing the stack's zero long.
+	move.w	entry_sr,d0
+	and.l	#0x1f,d0
+	move.l	BASEPAGE+28,d1
+	and.l	#2,d1
+	lsl.l	#3,d1
+	or.l	#4,d1
+	CHECKD1	"condition codes: X is bit 1 of the BSS length, Z set"
 	move.l	entry_regs+15*4,d0
 	CHECK	"A7 is the user stack", USER_STACK
 	move.l	entry_regs+8*4,d0
@@ -102,3 +111,7 @@ _start:
 entry_regs:	.space	16*4
 entry_pc:	.space	4
 entry_sr:	.space	2
+#ifdef EXTRA_BSS
+	.globl	__extra_bss_bytes
+	.set	__extra_bss_bytes, EXTRA_BSS
+#endif
