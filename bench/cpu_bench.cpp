@@ -7,7 +7,7 @@
 
 #include "cpu/cpu_state.h"
 #include "machine/emu_memory.h"
-#include "runner/run_state.h"
+#include "machine/run_state.h"
 
 namespace {
 

@@ -4,7 +4,8 @@
 
 #include "cpu/cpu_state.h"
 #include "machine/emu_memory.h"
-#include "runner/run_state.h"
+#include "machine/run_state.h"
+#include "machine/trace.h"
 
 namespace machine {
 
@@ -61,15 +62,17 @@ void register_dump() {
 }
 
 void fault_report(const char* fault_name) {
+  trace_printf("FAULT %sPC=%08x\n", fault_name, reg(m68k::kPC));
   std::printf("%s", fault_name);
   register_dump();
-  runner::stop_run();
+  stop_run();
 }
 
 void unhandled_write_report(uint32_t address, uint32_t value) {
+  trace_printf("FAULT UNHANDLED I/O WRITE %08x=%08x PC=%08x\n", address, value, reg(m68k::kPC));
   std::printf("UNHANDLED I/O WRITE %08x=%08x\n", address, value);
   register_dump();
-  runner::stop_run();
+  stop_run();
 }
 
 }  // namespace machine

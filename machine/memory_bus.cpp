@@ -4,9 +4,8 @@
 
 #include "cpu/cpu_state.h"
 #include "machine/fault_report.h"
-#include "oscalls/bios_xbios.h"
-#include "oscalls/gemdos.h"
-#include "runner/run_state.h"
+#include "machine/run_state.h"
+#include "machine/trace.h"
 
 namespace machine {
 
@@ -24,11 +23,19 @@ const TrapChannel kTrapChannels[] = {
     {0xFFFF28, ChannelAction::kFault, "LINE-A EMULATOR: "},
     {0xFFFF2C, ChannelAction::kFault, "LINE-F EMULATOR: "},
     {0xFFFF30, ChannelAction::kFault, "RESERVED EXCEPTION: "},
-    {0xFFFF84, ChannelAction::kGemdos, nullptr},
-    {0xFFFF88, ChannelAction::kAesVdi, nullptr},
-    {0xFFFFB4, ChannelAction::kBios, nullptr},
-    {0xFFFFB8, ChannelAction::kXbios, nullptr},
+    {0xFFFF84, ChannelAction::kOsCall, nullptr, OsChannel::kGemdos},
+    {0xFFFF88, ChannelAction::kOsCall, nullptr, OsChannel::kAesVdi},
+    {0xFFFFB4, ChannelAction::kOsCall, nullptr, OsChannel::kBios},
+    {0xFFFFB8, ChannelAction::kOsCall, nullptr, OsChannel::kXbios},
 };
+
+namespace {
+OsChannelHandler os_channel_handlers[kOsChannelCount];
+}  // namespace
+
+void register_os_channel(OsChannel channel, OsChannelHandler handler) {
+  os_channel_handlers[static_cast<unsigned>(channel)] = handler;
+}
 const unsigned kTrapChannelCount = sizeof kTrapChannels / sizeof kTrapChannels[0];
 
 const TrapChannel* find_trap_channel(uint32_t address) {
@@ -38,8 +45,9 @@ const TrapChannel* find_trap_channel(uint32_t address) {
 }
 
 void unhandled_read(uint32_t address) {
+  trace_printf("FAULT UNHANDLED I/O READ %08x\n", address);
   std::printf("UNHANDLED I/O READ %08x", address);
-  runner::stop_run();
+  stop_run();
 }
 
 void io_write(uint32_t address, uint32_t value) {
@@ -57,17 +65,11 @@ void io_write(uint32_t address, uint32_t value) {
     case ChannelAction::kFault:
       fault_report(channel->fault_name);
       break;
-    case ChannelAction::kGemdos:
-      oscalls::gemdos_dispatch(value);
-      break;
-    case ChannelAction::kAesVdi:
-      oscalls::aes_vdi_call(value);
-      break;
-    case ChannelAction::kBios:
-      oscalls::bios_dispatch(value);
-      break;
-    case ChannelAction::kXbios:
-      oscalls::xbios_dispatch(value);
+    case ChannelAction::kOsCall:
+      if (OsChannelHandler handler = os_channel_handlers[static_cast<unsigned>(channel->channel)])
+        handler(value);
+      else
+        unhandled_write_report(address, value);
       break;
   }
 }

@@ -47,12 +47,21 @@ inline void Write32(uint32_t a, uint32_t v) {
 }
 
 // What a write to one trap-channel address does.
-enum class ChannelAction { kBusErrorRedirect, kFault, kGemdos, kAesVdi, kBios, kXbios };
+enum class ChannelAction { kBusErrorRedirect, kFault, kOsCall };
+
+// The OS-call channels of the ROM's TRAP stubs. Their host handlers belong to
+// the OS-call layer, which registers them; a channel without a handler is an
+// unhandled write.
+enum class OsChannel : uint8_t { kGemdos, kAesVdi, kBios, kXbios };
+inline constexpr unsigned kOsChannelCount = 4;
+using OsChannelHandler = void (*)(uint32_t value);
+void register_os_channel(OsChannel channel, OsChannelHandler handler);
 
 struct TrapChannel {
   uint32_t address;
   ChannelAction action;
-  const char* fault_name;  // for kFault
+  const char* fault_name;                  // for kFault
+  OsChannel channel = OsChannel::kGemdos;  // for kOsCall
 };
 
 // The decode table, exposed for tests; addresses not listed end in the

@@ -4,17 +4,13 @@
 
 #include "cpu/cpu_state.h"
 #include "machine/emu_memory.h"
+#include "oscalls/console.h"
 
 namespace oscalls {
 
 namespace {
 
 constexpr uint32_t kVectorQuery = 0xFFFFFFFF;
-
-// No keyboard: nothing is ever waiting, and a read answers 0 at once.
-void answer_zero(uint32_t) {
-  set_d0(0);
-}
 
 // Answers the vector's current value; stores the new one unless it is -1.
 // Any vector number is taken, reaching up to 0x3FFFC.
@@ -37,15 +33,17 @@ void supexec(uint32_t) {
   m68k::set_register(m68k::kPC, routine);
 }
 
+// clang-format off
 constexpr OsCall kBiosCalls[] = {
-    {0x0001, "Bconstat", answer_zero},
-    {0x0002, "Bconin", answer_zero},
-    {0x0005, "Setexc", setexc},
+    {0x0001, "Bconstat", "device:w",              answer_zero},
+    {0x0002, "Bconin",   "device:w",              answer_zero},
+    {0x0005, "Setexc",   "vector:w address:p",    setexc},
 };
 
 constexpr OsCall kXbiosCalls[] = {
-    {0x0026, "Supexec", supexec},
+    {0x0026, "Supexec",  "routine:p",             supexec},
 };
+// clang-format on
 
 const OsCallLayer kBios{"BIOS", kBiosCalls, kBiosNames};
 const OsCallLayer kXbios{"XBIOS", kXbiosCalls, kXbiosNames};

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "oscalls/param_stream.h"
+#include "oscalls/os_call_table.h"
 
 namespace oscalls {
 

@@ -1,6 +1,5 @@
 #include "oscalls/param_stream.h"
 
-#include "cpu/cpu_state.h"
 #include "machine/emu_memory.h"
 
 namespace oscalls {
@@ -24,23 +23,6 @@ uint32_t param_read32() {
   uint32_t v = machine::peek32(cursor);
   cursor += 4;
   return v;
-}
-
-void set_d0(uint32_t value) {
-  m68k::set_register(m68k::kD0, value);
-}
-
-void dispatch_os_call(const OsCallLayer& layer, uint32_t params) {
-  param_start(params);
-  const uint32_t number = param_read16();
-  for (const OsCall& call : layer.calls) {
-    if (call.number == number) {
-      call.handler(params);
-      return;
-    }
-  }
-  print_unhandled_call(layer.label, layer.names, number);
-  set_d0(static_cast<uint32_t>(kInvalidFunction));
 }
 
 }  // namespace oscalls

@@ -7,8 +7,10 @@
 #include "cpu/cpu_state.h"
 #include "machine/emu_memory.h"
 #include "machine/os_rom.h"
+#include "machine/run_state.h"
 #include "oscalls/host_files.h"
-#include "runner/run_state.h"
+#include "oscalls/install.h"
+#include "oscalls/memory.h"
 
 #ifndef VELLUM_BUILD_STAMP
 #define VELLUM_BUILD_STAMP "0000000000"
@@ -18,6 +20,9 @@
 #endif
 
 namespace runner {
+
+uint32_t load_address;
+uint32_t command_tail_address;
 
 namespace {
 
@@ -51,6 +56,7 @@ void write_command_tail(uint32_t tail_address, int count, char* const* params) {
 bool machine_setup() {
   machine::clear_memory();
   oscalls::reset_host_files();
+  oscalls::install_os_calls();
   machine::install_os_rom();
   load_address = machine::peek32(machine::kOsRomBase + 0x0C);
   if (!machine::os_rom_magic_ok()) return false;
@@ -67,7 +73,7 @@ uint32_t load_program(std::FILE* file) {
     machine::copy_to_guest(cursor, oscalls::bounce_buffer, n);
     cursor += static_cast<uint32_t>(n);
   }
-  malloc_next = cursor;
+  oscalls::malloc_next = cursor;
   return cursor - load_address;
 }
 
@@ -135,18 +141,18 @@ int run(int argc, char** argv) {
   m68k::pulse_reset();
   write_command_tail(command_tail_address, param_count, params);
 
-  while (!quit_flag) {
+  while (!machine::quit_flag) {
     m68k::execute(kTimeslice);
     // STOP with nothing to wake the CPU: no interrupt source exists, so the
     // run could never continue.
-    if (!quit_flag && m68k::cpu.stopped != 0) {
+    if (!machine::quit_flag && m68k::cpu.stopped != 0) {
       std::printf("CPU STOPPED WITH NOTHING TO WAKE IT\n");
       break;
     }
   }
 
   if (memory_dump_enabled) write_memory_dump("memdump");
-  return static_cast<int>(exit_code);
+  return static_cast<int>(machine::exit_code);
 }
 
 }  // namespace runner

@@ -7,6 +7,10 @@
 
 namespace runner {
 
+// From the ROM header, read by the machine set-up.
+extern uint32_t load_address;
+extern uint32_t command_tail_address;
+
 // Longest file that fits between the LoadAddress and the ROM.
 inline constexpr uint32_t kMaxProgramSize = 0xFE0000 - 0x125DC;
 // The ROM copies 128 bytes of the tail into the basepage: length byte, 125

@@ -9,7 +9,7 @@
 
 #include "cpu/cpu_state.h"
 #include "machine/emu_memory.h"
-#include "runner/run_state.h"
+#include "machine/run_state.h"
 #include "tests/unit/cpu_test_support.h"
 
 using namespace cputest;
@@ -247,7 +247,7 @@ TEST(ArithClrNoRead, IoAddressIsNeverRead) {
   step();
   const std::string out = testing::internal::GetCapturedStdout();
   EXPECT_EQ(out.find("UNHANDLED I/O READ"), std::string::npos) << out;
-  EXPECT_EQ(runner::quit_flag, 0u);
+  EXPECT_EQ(machine::quit_flag, 0u);
   EXPECT_EQ(m68k::cpu.pc, 0x4000u);  // the write reached the bus
 }
 
@@ -338,7 +338,7 @@ TEST(ArithIoRead, FailedByteReadIsAnOrdinaryByteOperand) {
   testing::internal::CaptureStdout();
   step();
   testing::internal::GetCapturedStdout();
-  EXPECT_EQ(runner::quit_flag, 1u);
+  EXPECT_EQ(machine::quit_flag, 1u);
   EXPECT_EQ(ccr(), X | C);  // 0 - 0xFF = 0x01 with a borrow
 }
 

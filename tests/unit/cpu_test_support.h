@@ -8,7 +8,7 @@
 #include "cpu/cpu_state.h"
 #include "cpu/decode_table.h"
 #include "machine/emu_memory.h"
-#include "runner/run_state.h"
+#include "machine/run_state.h"
 
 namespace cputest {
 
@@ -26,7 +26,7 @@ inline void reset_machine(unsigned type = m68k::kM68000) {
   m68k::cpu = m68k::CpuState{};
   m68k::init();
   m68k::set_cpu_type(type);
-  runner::quit_flag = 0;
+  machine::quit_flag = 0;
   m68k::set_register(m68k::kSR, 0x2700);
   m68k::areg(7) = kSupervisorStack;
   m68k::cpu.sp_slot[0] = kUserStack;

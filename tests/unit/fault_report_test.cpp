@@ -10,7 +10,7 @@
 #include "cpu/cpu_state.h"
 #include "cpu_test_support.h"
 #include "machine/emu_memory.h"
-#include "runner/run_state.h"
+#include "machine/run_state.h"
 
 namespace {
 
@@ -120,7 +120,7 @@ TEST_P(Report, PrintsItsHeadThenTheDumpAndStopsTheRun) {
   EXPECT_EQ(lines[0], GetParam().first_line);
   for (size_t i = GetParam().fault ? 1 : 0; i < kKnownDump.size(); ++i)
     EXPECT_EQ(lines[GetParam().dump_starts_at + i], kKnownDump[i]) << "line " << i;
-  EXPECT_EQ(runner::quit_flag, 1u);
+  EXPECT_EQ(machine::quit_flag, 1u);
   EXPECT_EQ(m68k::cycle_budget, 0);
 }
 

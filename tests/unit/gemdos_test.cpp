@@ -14,9 +14,11 @@
 #include "cpu/cpu_state.h"
 #include "cpu_test_support.h"
 #include "machine/emu_memory.h"
+#include "machine/run_state.h"
 #include "oscall_test_support.h"
+#include "oscalls/date_time.h"
 #include "oscalls/host_files.h"
-#include "runner/run_state.h"
+#include "oscalls/memory.h"
 
 namespace {
 
@@ -35,8 +37,8 @@ class Gemdos : public ::testing::Test {
  protected:
   void SetUp() override {
     cputest::reset_machine();
-    runner::exit_code = 0;
-    runner::malloc_next = 0x20000;
+    machine::exit_code = 0;
+    oscalls::malloc_next = 0x20000;
     poke32(oscalls::kMemoryTopAddress, kTop);
     m68k::set_register(m68k::kD0, kKeep);
     machine::write_guest_string(0x7000, "Hi!\r\n\x1A");
@@ -60,7 +62,7 @@ class GemdosCall : public Gemdos, public ::testing::WithParamInterface<CallCase>
 TEST_P(GemdosCall, AnswersAndPrints) {
   EXPECT_EQ(call(GetParam().block), GetParam().output);
   EXPECT_EQ(d0(), GetParam().d0);
-  EXPECT_EQ(runner::quit_flag, 0u);
+  EXPECT_EQ(machine::quit_flag, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -94,12 +96,12 @@ TEST_F(Gemdos, PtermStopsTheRunWithItsCodeAndPterm0KeepsTheCode) {
     uint32_t exit_code;
   } const rows[] = {{{W(0x00)}, 7}, {{W(0x4C), W(3)}, 3}, {{W(0x4C), W(0xFFFF)}, 65535}};
   for (const auto& r : rows) {
-    runner::quit_flag = 0;
-    runner::exit_code = 7;
+    machine::quit_flag = 0;
+    machine::exit_code = 7;
     m68k::cycle_budget = 1000;
     call(r.block);
-    EXPECT_EQ(runner::exit_code, r.exit_code);
-    EXPECT_EQ(runner::quit_flag, 1u);
+    EXPECT_EQ(machine::exit_code, r.exit_code);
+    EXPECT_EQ(machine::quit_flag, 1u);
     EXPECT_EQ(m68k::cycle_budget, 0);
     EXPECT_EQ(d0(), kKeep);
   }
@@ -122,10 +124,10 @@ struct MallocCase {
 class GemdosMalloc : public Gemdos, public ::testing::WithParamInterface<MallocCase> {};
 
 TEST_P(GemdosMalloc, BumpsBelowTheMemoryTop) {
-  runner::malloc_next = GetParam().next;
+  oscalls::malloc_next = GetParam().next;
   call({W(0x48), L(GetParam().size)});
   EXPECT_EQ(d0(), GetParam().d0);
-  EXPECT_EQ(runner::malloc_next, GetParam().next_after);
+  EXPECT_EQ(oscalls::malloc_next, GetParam().next_after);
 }
 
 auto malloc_label = [](const auto& info) { return std::string(info.param.label); };
@@ -157,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Gemdos, MshrinkMovesNextToBlockPlusSize) {
   call({W(0x4A), W(0), L(0xFFFFFF00), L(0x200)});
-  EXPECT_EQ(runner::malloc_next, 0x100u);
+  EXPECT_EQ(oscalls::malloc_next, 0x100u);
   EXPECT_EQ(d0(), 0u);
   call({W(0x4A), W(0), L(0x40000), L(0x1234)});
   call({W(0x48), L(4)});

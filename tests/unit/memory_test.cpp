@@ -4,7 +4,7 @@
 #include "cpu/cpu_state.h"
 #include "machine/emu_memory.h"
 #include "machine/memory_bus.h"
-#include "runner/run_state.h"
+#include "machine/run_state.h"
 
 using namespace machine;
 
@@ -14,7 +14,7 @@ class MemoryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     clear_memory();
-    runner::quit_flag = 0;
+    machine::quit_flag = 0;
   }
 };
 
@@ -47,7 +47,7 @@ TEST_P(WidthTest, WriteThenReadAgreesWithBytes) {
   EXPECT_EQ(assembled, value);
   uint32_t read = width == 1 ? Read8(a) : width == 2 ? Read16(a) : Read32(a);
   EXPECT_EQ(read, value);
-  EXPECT_EQ(runner::quit_flag, 0u);
+  EXPECT_EQ(machine::quit_flag, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(EvenOddAndBoundary, WidthTest,
@@ -60,17 +60,17 @@ INSTANTIATE_TEST_SUITE_P(EvenOddAndBoundary, WidthTest,
 TEST_F(MemoryTest, AccessStartingInRamRunsIntoIoBytes) {
   Write32(0xFF7FFE, 0x11223344);
   EXPECT_EQ(peek8(0xFF8000), 0x33u);
-  EXPECT_EQ(runner::quit_flag, 0u);
+  EXPECT_EQ(machine::quit_flag, 0u);
 }
 
 TEST_F(MemoryTest, IoReadFailsAndStopsTheRun) {
   for (int width : {1, 2, 4}) {
-    runner::quit_flag = 0;
+    machine::quit_flag = 0;
     testing::internal::CaptureStdout();
     uint32_t v = width == 1 ? Read8(0xFF8000) : width == 2 ? Read16(0xFF8000) : Read32(0xFF8000);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "UNHANDLED I/O READ 00ff8000");
     EXPECT_EQ(v, 0xFFFFFFFFu);
-    EXPECT_EQ(runner::quit_flag, 1u);
+    EXPECT_EQ(machine::quit_flag, 1u);
   }
 }
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "machine/emu_memory.h"
-#include "runner/run_state.h"
+#include "machine/run_state.h"
 #include "runner/runner.h"
 
 using namespace machine;

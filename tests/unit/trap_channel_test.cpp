@@ -7,7 +7,8 @@
 #include "cpu/cpu_state.h"
 #include "machine/emu_memory.h"
 #include "machine/memory_bus.h"
-#include "runner/run_state.h"
+#include "machine/run_state.h"
+#include "oscalls/install.h"
 
 using namespace machine;
 
@@ -15,10 +16,11 @@ namespace {
 
 void fresh_machine() {
   clear_memory();
-  runner::quit_flag = 0;
+  machine::quit_flag = 0;
   m68k::init();
   m68k::set_cpu_type(m68k::kM68000);
   m68k::cpu.s = 4;
+  oscalls::install_os_calls();
 }
 
 struct FaultCase {
@@ -35,7 +37,7 @@ TEST_P(FaultChannelTest, PrintsNameStopsAndClearsTick) {
   Write32(GetParam().address, 0x1000);
   std::string out = testing::internal::GetCapturedStdout();
   EXPECT_EQ(out.rfind(GetParam().name, 0), 0u) << out;
-  EXPECT_EQ(runner::quit_flag, 1u);
+  EXPECT_EQ(machine::quit_flag, 1u);
   EXPECT_EQ(peek32(kTickCounter), 0u);
 }
 
@@ -53,18 +55,20 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TrapChannelTable, OsCallChannelsDecodeToTheirLayers) {
   struct Row {
     uint32_t address;
-    ChannelAction action;
+    OsChannel channel;
   };
-  const Row rows[] = {{0xFFFF84, ChannelAction::kGemdos},
-                      {0xFFFF88, ChannelAction::kAesVdi},
-                      {0xFFFFB4, ChannelAction::kBios},
-                      {0xFFFFB8, ChannelAction::kXbios},
-                      {0xFFFA42, ChannelAction::kBusErrorRedirect}};
+  const Row rows[] = {{0xFFFF84, OsChannel::kGemdos},
+                      {0xFFFF88, OsChannel::kAesVdi},
+                      {0xFFFFB4, OsChannel::kBios},
+                      {0xFFFFB8, OsChannel::kXbios}};
   for (const Row& r : rows) {
     const TrapChannel* c = find_trap_channel(r.address);
     ASSERT_NE(c, nullptr) << std::hex << r.address;
-    EXPECT_EQ(c->action, r.action);
+    EXPECT_EQ(c->action, ChannelAction::kOsCall);
+    EXPECT_EQ(c->channel, r.channel);
   }
+  ASSERT_NE(find_trap_channel(0xFFFA42), nullptr);
+  EXPECT_EQ(find_trap_channel(0xFFFA42)->action, ChannelAction::kBusErrorRedirect);
   EXPECT_EQ(kTrapChannelCount, 17u);
   // Vector 1 has no stub and TRAP #0 no channel.
   EXPECT_EQ(find_trap_channel(0xFFFF04), nullptr);
@@ -81,7 +85,7 @@ TEST(TrapChannelTable, UnhandledWriteReportsAddressAndValue) {
     char expected[64];
     std::snprintf(expected, sizeof expected, "UNHANDLED I/O WRITE %08x=cafebabe\n", address);
     EXPECT_EQ(out.rfind(expected, 0), 0u) << out;
-    EXPECT_EQ(runner::quit_flag, 1u);
+    EXPECT_EQ(machine::quit_flag, 1u);
     EXPECT_EQ(peek32(kTickCounter), 0u);
   }
 }
@@ -95,7 +99,7 @@ TEST(TrapChannelTable, BusErrorChannelContinuesAtVectorTwoSilently) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(m68k::cpu.pc, 0x00123456u);
   EXPECT_EQ(m68k::sr_build(), sr);
-  EXPECT_EQ(runner::quit_flag, 0u);
+  EXPECT_EQ(machine::quit_flag, 0u);
 }
 
 TEST(TrapChannelTable, AesVdiPrintsItsLineAndContinues) {
@@ -103,7 +107,7 @@ TEST(TrapChannelTable, AesVdiPrintsItsLineAndContinues) {
   testing::internal::CaptureStdout();
   Write32(0xFFFF88, 0x1234);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "UNHANDLED AES/VDI CALL\n");
-  EXPECT_EQ(runner::quit_flag, 0u);
+  EXPECT_EQ(machine::quit_flag, 0u);
 }
 
 TEST(TrapChannelTable, ByteWriteToGemdosChannelDispatchesLikeLong) {
@@ -111,7 +115,7 @@ TEST(TrapChannelTable, ByteWriteToGemdosChannelDispatchesLikeLong) {
   fresh_machine();
   poke16(0x3000, 0x0000);
   Write8(0xFFFF84, 0x3000);
-  EXPECT_EQ(runner::quit_flag, 1u);
+  EXPECT_EQ(machine::quit_flag, 1u);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include "cpu/cpu_state.h"
 #include "machine/emu_memory.h"
-#include "runner/run_state.h"
+#include "machine/run_state.h"
 
 namespace conformance {
 
@@ -30,7 +30,7 @@ void load_state(const MachineState& s) {
   // Reset clears a STOP or halt left by an earlier vector and the budget;
   // everything it loads from memory is overwritten below.
   m68k::pulse_reset();
-  runner::quit_flag = 0;
+  machine::quit_flag = 0;
   for (unsigned i = 0; i < 8; ++i) m68k::set_register(m68k::kD0 + i, s.d[i]);
   for (unsigned i = 0; i < 7; ++i) m68k::set_register(m68k::kA0 + i, s.a[i]);
   // The host SR store does not swap stacks, so the stack pointers go in
@@ -83,7 +83,7 @@ std::vector<Difference> run_vector(const Vector& v) {
   m68k::execute(1);
   std::vector<Difference> diffs = compare_state(v.final);
   clear_touched(v);
-  runner::quit_flag = 0;
+  machine::quit_flag = 0;
   return diffs;
 }
 

@@ -4,16 +4,13 @@
 
 #include <cstdint>
 
-namespace runner {
+namespace machine {
 
 extern uint32_t quit_flag;
 extern uint32_t exit_code;
-extern uint32_t load_address;
-extern uint32_t command_tail_address;
-extern uint32_t malloc_next;
 
 // Every path that ends the run goes through here: QuitFlag and end of the
 // CPU's timeslice, so execute returns after the current instruction.
 void stop_run();
 
-}  // namespace runner
+}  // namespace machine

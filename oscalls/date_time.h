@@ -1,0 +1,17 @@
+// Date and time calls: the host's local clock in GEMDOS packing.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+
+namespace oscalls {
+
+void tgetdate(uint32_t params);
+void tgettime(uint32_t params);
+
+// GEMDOS packing of a broken-down local time: hour:5 minute:6 second/2:5,
+// and years-since-1980:7 month:4 day:5.
+int32_t pack_gemdos_time(const std::tm& t);
+int32_t pack_gemdos_date(const std::tm& t);
+
+}  // namespace oscalls

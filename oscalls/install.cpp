@@ -1,0 +1,17 @@
+#include "oscalls/install.h"
+
+#include "machine/memory_bus.h"
+#include "oscalls/bios_xbios.h"
+#include "oscalls/gemdos.h"
+
+namespace oscalls {
+
+void install_os_calls() {
+  using machine::OsChannel;
+  machine::register_os_channel(OsChannel::kGemdos, gemdos_dispatch);
+  machine::register_os_channel(OsChannel::kAesVdi, aes_vdi_call);
+  machine::register_os_channel(OsChannel::kBios, bios_dispatch);
+  machine::register_os_channel(OsChannel::kXbios, xbios_dispatch);
+}
+
+}  // namespace oscalls

@@ -1,0 +1,158 @@
+#include "oscalls/os_call_table.h"
+
+#include <cstdio>
+
+#include "cpu/cpu_state.h"
+#include "machine/emu_memory.h"
+#include "machine/trace.h"
+
+namespace oscalls {
+
+namespace {
+
+// One trace line, built in a fixed buffer: parameters are decoded before the
+// handler runs (it may overwrite them), the answer is added after it.
+struct TraceLine {
+  char text[512];
+  size_t length = 0;
+
+  void add(const char* format, auto... values) {
+    if (length >= sizeof text) return;
+    int n = std::snprintf(text + length, sizeof text - length, format, values...);
+    if (n > 0) length += static_cast<size_t>(n);
+    if (length >= sizeof text) length = sizeof text - 1;
+  }
+
+  void add_char(uint32_t c) {
+    if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\')
+      add("%c", static_cast<int>(c));
+    else
+      add("\\x%02x", c);
+  }
+};
+
+constexpr unsigned kTraceStringLimit = 64;
+
+void add_string(TraceLine& line, uint32_t address) {
+  line.add("\"");
+  for (unsigned i = 0;; ++i) {
+    const uint32_t c = machine::peek8(address + i);
+    if (c == 0) break;
+    if (i == kTraceStringLimit) {
+      line.add("...");
+      break;
+    }
+    line.add_char(c);
+  }
+  line.add("\"");
+}
+
+// Decodes the row's parameter description from the stream.
+void add_parameters(TraceLine& line, const char* params) {
+  bool first = true;
+  for (const char* p = params; *p;) {
+    while (*p == ' ') ++p;
+    const char* name = p;
+    while (*p && *p != ':') ++p;
+    const int name_length = static_cast<int>(p - name);
+    if (*p != ':' || p[1] == 0) break;
+    const char kind = p[1];
+    p += 2;
+    line.add(first ? "%.*s=" : ", %.*s=", name_length, name);
+    first = false;
+    switch (kind) {
+      case 'w':
+        line.add("%u", param_read16());
+        break;
+      case 'c': {
+        const uint32_t c = param_read16();
+        line.add("0x%02x", c);
+        break;
+      }
+      case 'l':
+        line.add("%d", static_cast<int32_t>(param_read32()));
+        break;
+      case 'p':
+        line.add("0x%06x", param_read32());
+        break;
+      case 's': {
+        const uint32_t address = param_read32();
+        line.add("0x%06x ", address);
+        add_string(line, address);
+        break;
+      }
+      default:
+        line.add("?");
+    }
+  }
+}
+
+void add_answer(TraceLine& line) {
+  const int32_t d0 = static_cast<int32_t>(m68k::get_register(nullptr, m68k::kD0));
+  if (d0 > -0x10000 && d0 < 0x10000)
+    line.add(" = %d\n", d0);
+  else
+    line.add(" = 0x%08x\n", static_cast<uint32_t>(d0));
+}
+
+const OsCall* find_row(const OsCallLayer& layer, uint32_t number) {
+  for (const OsCall& call : layer.calls)
+    if (call.number == number) return &call;
+  return nullptr;
+}
+
+void unhandled(const OsCallLayer& layer, uint32_t number) {
+  print_unhandled_call(layer.label, layer.names, number);
+  set_d0_signed(kInvalidFunction);
+}
+
+void traced_dispatch(const OsCallLayer& layer, uint32_t params) {
+  param_start(params);
+  const uint32_t number = param_read16();
+  const OsCall* call = find_row(layer, number);
+  TraceLine line;
+  line.add("%s 0x%04x ", layer.label, number);
+  if (call) {
+    line.add("%s(", call->name);
+    add_parameters(line, call->params);
+    line.add(")");
+  } else {
+    const OsCallName* named = find_call_name(layer.names, number);
+    if (named) {
+      int n = 0;  // the name without the padding of its field
+      while (n < static_cast<int>(kCallNameWidth) && named->name[n] != ' ') ++n;
+      line.add("%.*s ", n, named->name);
+    }
+    line.add("unhandled");
+  }
+  // The handler reads its parameters from the start again.
+  param_start(params);
+  param_read16();
+  if (call)
+    call->handler(params);
+  else
+    unhandled(layer, number);
+  add_answer(line);
+  // Standard output first, so a terminal that shows both keeps their order.
+  std::fflush(stdout);
+  std::fwrite(line.text, 1, line.length, stderr);
+}
+
+}  // namespace
+
+void set_d0(uint32_t value) {
+  m68k::set_register(m68k::kD0, value);
+}
+
+void dispatch_os_call(const OsCallLayer& layer, uint32_t params) {
+  if (machine::trace_enabled) [[unlikely]]
+    return traced_dispatch(layer, params);
+  param_start(params);
+  const uint32_t number = param_read16();
+  if (const OsCall* call = find_row(layer, number))
+    call->handler(params);
+  else
+    unhandled(layer, number);
+}
+
+}  // namespace oscalls
