@@ -5,6 +5,7 @@
 #include "cpu/cpu_state.h"
 #include "machine/emu_memory.h"
 #include "oscalls/console.h"
+#include "oscalls/process.h"
 
 namespace oscalls {
 
@@ -21,6 +22,11 @@ void setexc(uint32_t) {
   if (new_value != kVectorQuery) machine::poke32(vector_address, new_value);
 }
 
+// The 200 Hz system timer counts every fourth tick: 20 ms apart.
+void tickcal(uint32_t) {
+  set_d0(20);
+}
+
 // Runs the routine in supervisor mode: PC already points at the stub's RTE,
 // so pushing it and jumping makes the routine's RTS land on the RTE. The
 // routine's D0 is what the program receives.
@@ -35,9 +41,12 @@ void supexec(uint32_t) {
 
 // clang-format off
 constexpr OsCall kBiosCalls[] = {
-    {0x0001, "Bconstat", "device:w",              answer_zero},
-    {0x0002, "Bconin",   "device:w",              answer_zero},
+    {0x0001, "Bconstat", "device:w",              bconstat},
+    {0x0002, "Bconin",   "device:w",              bconin},
+    {0x0003, "Bconout",  "device:w char:c",       bconout},
     {0x0005, "Setexc",   "vector:w address:p",    setexc},
+    {0x0006, "Tickcal",  "",                      tickcal},
+    {0x0008, "Bcostat",  "device:w",              output_ready},
 };
 
 constexpr OsCall kXbiosCalls[] = {
@@ -64,9 +73,12 @@ void xbios_dispatch(uint32_t params) {
   dispatch_os_call(kXbios, params);
 }
 
-// No GEM: the call is named and the program continues with its registers as
-// they were.
-void aes_vdi_call(uint32_t) {
+// No GEM. D0.W = 0 is the first OS's terminate call, which programs of the
+// original developer kit end with; it ends the program as Pterm0 does. Any
+// other call is named and the program continues with its registers as they
+// were.
+void aes_vdi_call(uint32_t value) {
+  if ((m68k::get_register(nullptr, m68k::kD0) & 0xFFFF) == 0) return pterm0(value);
   std::puts("UNHANDLED AES/VDI CALL");
 }
 

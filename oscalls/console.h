@@ -1,13 +1,49 @@
-// Console calls: character and string output to standard output, and the
-// console status calls.
+// Console calls of GEMDOS and BIOS: character and string output to standard
+// output, keys and lines from standard input, and the status calls.
+//
+// Keys: a host LF (or a CR LF pair) arrives as the CR the ST keyboard sends
+// for Return; the answer has the character in bits 0-7 and scan code 0.
+// Echo: Cconin and Cconrs echo what they read unless standard input is a
+// terminal, whose own echo already shows it.
+// End of input: a call that waits for input answers as if an empty key or
+// line came (0, an empty line, Fread's 0) up to kAnswersAfterEnd times; the
+// next such call ends the run with a line saying why, since nothing can
+// ever arrive. The polling calls just answer "nothing waiting".
 #pragma once
 
 #include <cstdint>
 
 namespace oscalls {
 
+inline constexpr unsigned kAnswersAfterEnd = 16;
+inline constexpr const char* kInputEndedMessage = "INPUT ENDED WHILE THE PROGRAM WAITS FOR MORE";
+
+// Start-up: input from `fd` (standard input in vellum).
+void console_reset(int fd);
+
+// Fread from handle 0: raw bytes, untranslated, no echo.
+int32_t console_read(int32_t count, uint32_t buffer);
+
+// GEMDOS.
+void cconin(uint32_t params);
+void cconout(uint32_t params);
+void cauxin(uint32_t params);
+void cauxout(uint32_t params);
+void cprnout(uint32_t params);
+void crawio(uint32_t params);
+void crawcin(uint32_t params);
+void cnecin(uint32_t params);
 void cconws(uint32_t params);
-// The status and input calls of a console without input: nothing waiting.
+void cconrs(uint32_t params);
+void cconis(uint32_t params);
+// Cconos, Cprnos, Cauxos, Bcostat: every output device is always ready.
+void output_ready(uint32_t params);
+// Cauxis: the auxiliary device has no input.
 void answer_zero(uint32_t params);
+
+// BIOS, with the device word first.
+void bconstat(uint32_t params);
+void bconin(uint32_t params);
+void bconout(uint32_t params);
 
 }  // namespace oscalls

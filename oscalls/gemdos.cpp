@@ -5,6 +5,7 @@
 #include "oscalls/file_calls.h"
 #include "oscalls/folder_calls.h"
 #include "oscalls/memory.h"
+#include "oscalls/probes.h"
 #include "oscalls/process.h"
 
 namespace oscalls {
@@ -14,16 +15,28 @@ namespace {
 // clang-format off
 constexpr OsCall kGemdosCalls[] = {
     {0x0000, "Pterm0",   "",                             pterm0},
-    {0x0008, "Cnecin",   "",                             answer_zero},
+    {0x0001, "Cconin",   "",                             cconin},
+    {0x0002, "Cconout",  "char:c",                       cconout},
+    {0x0003, "Cauxin",   "",                             cauxin},
+    {0x0004, "Cauxout",  "char:c",                       cauxout},
+    {0x0005, "Cprnout",  "char:c",                       cprnout},
+    {0x0006, "Crawio",   "char:c",                       crawio},
+    {0x0007, "Crawcin",  "",                             crawcin},
+    {0x0008, "Cnecin",   "",                             cnecin},
     {0x0009, "Cconws",   "string:s",                     cconws},
-    {0x000B, "Cconis",   "",                             answer_zero},
+    {0x000A, "Cconrs",   "buffer:p",                     cconrs},
+    {0x000B, "Cconis",   "",                             cconis},
+    {0x0010, "Cconos",   "",                             output_ready},
+    {0x0011, "Cprnos",   "",                             output_ready},
     {0x0012, "Cauxis",   "",                             answer_zero},
+    {0x0013, "Cauxos",   "",                             output_ready},
     {0x0019, "Dgetdrv",  "",                             dgetdrv},
     {0x001A, "Fsetdta",  "dta:p",                        fsetdta},
     {0x0020, "Super",    "stack:p",                      super},
     {0x002A, "Tgetdate", "",                             tgetdate},
     {0x002C, "Tgettime", "",                             tgettime},
     {0x002F, "Fgetdta",  "",                             fgetdta},
+    {0x0030, "Sversion", "",                             sversion},
     {0x003C, "Fcreate",  "name:s attr:w",                fcreate},
     {0x003D, "Fopen",    "name:s mode:w",                fopen_call},
     {0x003E, "Fclose",   "handle:w",                     fclose_call},
@@ -37,6 +50,7 @@ constexpr OsCall kGemdosCalls[] = {
     {0x0049, "Mfree",    "block:p",                      mfree},
     {0x004A, "Mshrink",  "zero:w block:p newsize:l",     mshrink},
     {0x004C, "Pterm",    "code:w",                       pterm},
+    {0x0119, "Pdomain",  "domain:w",                     later_os_probe},
     {0x0154, "Ssystem",  "mode:w arg1:l arg2:l",         ssystem},
 };
 // clang-format on

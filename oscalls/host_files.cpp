@@ -7,6 +7,8 @@
 #include <iterator>
 
 #include "machine/emu_memory.h"
+#include "oscalls/console.h"
+#include "oscalls/console_output.h"
 
 namespace oscalls {
 
@@ -75,13 +77,6 @@ void begin_transfer(HostFileSlot& slot, LastTransfer next) {
   slot.last = next;
 }
 
-int32_t write_console(int32_t count, uint32_t buffer) {
-  // A negative count would otherwise be taken as a length of up to 4 GB.
-  for (int32_t i = 0; i < count; ++i)
-    std::putchar(static_cast<int>(machine::peek8(buffer + static_cast<uint32_t>(i))));
-  return 0;
-}
-
 }  // namespace
 
 void reset_host_files() {
@@ -120,6 +115,7 @@ int32_t file_close(uint32_t handle) {
 }
 
 int32_t file_read(uint32_t handle, int32_t count, uint32_t buffer) {
+  if (handle == 0) return console_read(count, buffer);
   HostFileSlot* slot = open_slot(handle);
   if (!slot) return kInvalidHandle;
   if (count <= 0) return 0;
@@ -140,7 +136,7 @@ int32_t file_read(uint32_t handle, int32_t count, uint32_t buffer) {
 }
 
 int32_t file_write(uint32_t handle, int32_t count, uint32_t buffer) {
-  if (handle == 1 || handle == 2) return write_console(count, buffer);
+  if (handle == 1 || handle == 2) return console_write(count, buffer);
   HostFileSlot* slot = open_slot(handle);
   if (!slot) return kInvalidHandle;
   if (count <= 0) return 0;

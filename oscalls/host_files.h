@@ -50,6 +50,7 @@ int32_t file_create(uint32_t path);
 // 2 read and write; any other mode opens nothing and answers -33.
 int32_t file_open(uint32_t path, uint32_t mode);
 int32_t file_close(uint32_t handle);
+// Handle 0 reads the console's input.
 int32_t file_read(uint32_t handle, int32_t count, uint32_t buffer);
 // Handles 1 and 2 are the console.
 int32_t file_write(uint32_t handle, int32_t count, uint32_t buffer);

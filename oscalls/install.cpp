@@ -1,12 +1,16 @@
 #include "oscalls/install.h"
 
+#include <unistd.h>
+
 #include "machine/memory_bus.h"
 #include "oscalls/bios_xbios.h"
+#include "oscalls/console.h"
 #include "oscalls/gemdos.h"
 
 namespace oscalls {
 
 void install_os_calls() {
+  console_reset(STDIN_FILENO);
   using machine::OsChannel;
   machine::register_os_channel(OsChannel::kGemdos, gemdos_dispatch);
   machine::register_os_channel(OsChannel::kAesVdi, aes_vdi_call);

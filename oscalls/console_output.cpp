@@ -1,0 +1,34 @@
+#include "oscalls/console_output.h"
+
+#include <cstdio>
+
+#include "machine/emu_memory.h"
+
+namespace oscalls {
+
+namespace {
+constexpr uint32_t kChunk = 512;
+}  // namespace
+
+void console_put(uint32_t c) {
+  std::putchar(static_cast<int>(c & 0xFF));
+}
+
+int32_t console_write(int32_t count, uint32_t buffer) {
+  if (count <= 0) return 0;
+  uint8_t chunk[kChunk];
+  for (uint32_t done = 0; done < static_cast<uint32_t>(count);) {
+    uint32_t n = static_cast<uint32_t>(count) - done;
+    if (n > kChunk) n = kChunk;
+    machine::copy_from_guest(chunk, buffer + done, n);
+    std::fwrite(chunk, 1, n, stdout);
+    done += n;
+  }
+  return count;
+}
+
+void console_flush() {
+  std::fflush(stdout);
+}
+
+}  // namespace oscalls

@@ -1,0 +1,17 @@
+// The console's output side: every character the program prints, through
+// any call or device, goes to the host's standard output through here.
+#pragma once
+
+#include <cstdint>
+
+namespace oscalls {
+
+void console_put(uint32_t c);
+// Fwrite to handles 1 and 2: `count` bytes from `buffer`, which wrap at the
+// top of the address space. Answers the count written, 0 for a negative
+// count (nothing is written).
+int32_t console_write(int32_t count, uint32_t buffer);
+// Before the program waits for input, so a prompt shows first.
+void console_flush();
+
+}  // namespace oscalls
