@@ -56,6 +56,7 @@ bool echoes() {
 void input_ended() {
   set_d0(0);
   if (++answers_after_end <= kAnswersAfterEnd) return;
+  if (console_line_open()) console_put('\n');
   std::puts(kInputEndedMessage);
   machine::stop_run();
 }
@@ -77,6 +78,7 @@ bool is_console_output(uint32_t device) {
 
 void console_reset(int fd) {
   console_input_reset(fd);
+  console_output_reset();
   after_cr = false;
   answers_after_end = 0;
 }

@@ -8,10 +8,16 @@ namespace oscalls {
 
 namespace {
 constexpr uint32_t kChunk = 512;
+bool line_open;
 }  // namespace
+
+void console_output_reset() {
+  line_open = false;
+}
 
 void console_put(uint32_t c) {
   std::putchar(static_cast<int>(c & 0xFF));
+  line_open = (c & 0xFF) != '\n';
 }
 
 int32_t console_write(int32_t count, uint32_t buffer) {
@@ -22,6 +28,7 @@ int32_t console_write(int32_t count, uint32_t buffer) {
     if (n > kChunk) n = kChunk;
     machine::copy_from_guest(chunk, buffer + done, n);
     std::fwrite(chunk, 1, n, stdout);
+    line_open = chunk[n - 1] != '\n';
     done += n;
   }
   return count;
@@ -29,6 +36,10 @@ int32_t console_write(int32_t count, uint32_t buffer) {
 
 void console_flush() {
   std::fflush(stdout);
+}
+
+bool console_line_open() {
+  return line_open;
 }
 
 }  // namespace oscalls

@@ -6,6 +6,8 @@
 
 namespace oscalls {
 
+// Start-up: nothing printed yet.
+void console_output_reset();
 void console_put(uint32_t c);
 // Fwrite to handles 1 and 2: `count` bytes from `buffer`, which wrap at the
 // top of the address space. Answers the count written, 0 for a negative
@@ -13,5 +15,8 @@ void console_put(uint32_t c);
 int32_t console_write(int32_t count, uint32_t buffer);
 // Before the program waits for input, so a prompt shows first.
 void console_flush();
+// Whether the program's output so far ends inside a line (a message of
+// vellum's own then starts on a line of its own).
+bool console_line_open();
 
 }  // namespace oscalls

@@ -1,5 +1,7 @@
 #include "e2e_cases.h"
 
+#include <optional>
+
 namespace {
 
 E2eCase run(std::string name, std::string program, std::vector<std::string> args,
@@ -45,6 +47,28 @@ void add_faults(std::vector<E2eCase>& all) {
     all.push_back(run(f.name, "faults", {f.letter}, std::string("faults.") + f.file + ".out"));
 }
 
+// The console calls: output, input from a piped standard input (with its
+// end), the Cconrs buffer, the old terminate call and the silent probes.
+void add_console(std::vector<E2eCase>& all) {
+  const struct {
+    const char* name;
+    const char* part;
+    std::optional<std::string> input;
+  } parts[] = {
+      {"ConsoleOutputCalls", "out", std::nullopt},
+      {"ConsoleInputCalls", "in", "y\nq\r\nhello world\n12345678\nrest\nBraw\r\nbytes\n"},
+      {"ConsoleLineBuffer", "rs", "abc\nexact\ntail"},
+      {"ConsoleWaitAfterEndOfInput", "eof", ""},
+      {"ConsoleProbesAreSilent", "probe", std::nullopt},
+      {"AesVdiOldTerminate", "trap2", std::nullopt},
+  };
+  for (const auto& p : parts) {
+    E2eCase c = run(p.name, "console", {p.part}, std::string("console.") + p.part + ".out");
+    c.input = p.input;
+    all.push_back(c);
+  }
+}
+
 }  // namespace
 
 const std::vector<E2eCase>& e2e_cases() {
@@ -87,6 +111,7 @@ const std::vector<E2eCase>& e2e_cases() {
     all.push_back(run("ExitPterm0", "exitcode", {"p0"}, "exitcode.p0.out", 0));
 
     add_faults(all);
+    add_console(all);
     all.push_back(run("MandelbrotExample", "mandel", {}, "mandel.out"));
     return all;
   }();

@@ -1,6 +1,7 @@
 // The table of end-to-end cases run by e2e_test.cpp.
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -22,6 +23,9 @@ struct E2eCase {
   std::vector<HostFile> files_before;     // created before the run
   std::vector<HostFile> files_after;      // must exist afterwards, with this content
   std::vector<std::string> files_absent;  // must not exist afterwards
+  // Standard input: a pipe holding these bytes and then its end; without
+  // it, /dev/null.
+  std::optional<std::string> input;
   int timeout_seconds = 60;
 };
 

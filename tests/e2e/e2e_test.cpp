@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -48,17 +49,29 @@ struct RunResult {
 
 // Runs vellum on `program` with `args` inside `dir`. Standard error is kept
 // apart: vellum writes everything it reports to standard output.
+// Standard input is /dev/null, or a pipe that holds `input` (written whole
+// before the start, so it must fit the pipe's buffer) and is then closed.
 RunResult run_vellum(const fs::path& dir, const fs::path& program,
-                     const std::vector<std::string>& args, int timeout_seconds) {
+                     const std::vector<std::string>& args, int timeout_seconds,
+                     const std::optional<std::string>& input) {
   RunResult result;
   int pipe_fds[2];
   if (pipe(pipe_fds) != 0) return result;
+  int input_fd = -1;
+  if (input) {
+    int input_pipe[2];
+    if (pipe(input_pipe) != 0) return result;
+    if (write(input_pipe[1], input->data(), input->size()) != static_cast<ssize_t>(input->size()))
+      return result;
+    close(input_pipe[1]);
+    input_fd = input_pipe[0];
+  }
   pid_t pid = fork();
   if (pid == 0) {
     if (chdir(dir.c_str()) != 0) _exit(126);
     dup2(pipe_fds[1], STDOUT_FILENO);
-    int null_fd = open("/dev/null", O_RDWR);
-    dup2(null_fd, STDIN_FILENO);
+    if (input_fd < 0) input_fd = open("/dev/null", O_RDWR);
+    dup2(input_fd, STDIN_FILENO);
     close(pipe_fds[0]);
     close(pipe_fds[1]);
     std::vector<char*> argv;
@@ -73,6 +86,7 @@ RunResult run_vellum(const fs::path& dir, const fs::path& program,
     _exit(127);
   }
   close(pipe_fds[1]);
+  if (input_fd >= 0) close(input_fd);
   fcntl(pipe_fds[0], F_SETFL, O_NONBLOCK);
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
   char buffer[4096];
@@ -122,7 +136,7 @@ void run_case(const E2eCase& c, const fs::path& program) {
   for (const std::string& d : c.directories) fs::create_directories(scratch.path() / d);
   for (const HostFile& f : c.files_before) write_file(scratch.path() / f.path, f.content);
 
-  RunResult r = run_vellum(scratch.path(), program, c.args, c.timeout_seconds);
+  RunResult r = run_vellum(scratch.path(), program, c.args, c.timeout_seconds, c.input);
   ASSERT_FALSE(r.timed_out) << c.name << " still running after " << c.timeout_seconds
                             << " s; output so far:\n"
                             << r.output;

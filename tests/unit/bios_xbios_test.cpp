@@ -9,6 +9,7 @@
 #include "cpu/cpu_state.h"
 #include "cpu_test_support.h"
 #include "machine/emu_memory.h"
+#include "machine/run_state.h"
 #include "oscall_test_support.h"
 #include "oscalls/name_tables.h"
 
@@ -38,12 +39,24 @@ class BiosXbios : public ::testing::Test {
   }
 };
 
-TEST_F(BiosXbios, ConsoleStatusAndInputAnswerZero) {
-  for (uint32_t number : {1u, 2u}) {
+TEST_F(BiosXbios, TickcalAnswersTwentyMilliseconds) {
+  EXPECT_EQ(run(oscalls::bios_dispatch, 6), "");
+  EXPECT_EQ(d0(), 20u);
+}
+
+// Bconout: console (2), raw console (5), printer (0) and auxiliary (1) print;
+// MIDI (3), keyboard processor (4) and unknown devices drop the character.
+// Only the low byte of the character word counts. Bcostat: always ready.
+TEST_F(BiosXbios, ConsoleDevicesPrintAndAreAlwaysReady) {
+  std::string printed;
+  for (uint32_t device = 0; device <= 7; ++device) {
     m68k::set_register(m68k::kD0, kUntouchedD0);
-    EXPECT_EQ(run(oscalls::bios_dispatch, number), "");
-    EXPECT_EQ(d0(), 0u);
+    printed += run(oscalls::bios_dispatch, 3, {W(device), W(0x100 + 'a' + device)});
+    EXPECT_EQ(d0(), kUntouchedD0);
+    EXPECT_EQ(run(oscalls::bios_dispatch, 8, {W(device)}), "");
+    EXPECT_EQ(d0(), 0xFFFFFFFFu) << device;
   }
+  EXPECT_EQ(printed, "abcf");
 }
 
 struct SetexcCase {
@@ -90,7 +103,7 @@ TEST_P(Unhandled, PrintsTheCallAndAnswersInvalidFunction) {
 INSTANTIATE_TEST_SUITE_P(
     Numbers, Unhandled,
     ::testing::Values(
-        UnhandledCase{false, 0x0003, "UNHANDLED BIOS CALL 0003 Bconout                        \n"},
+        UnhandledCase{false, 0x0004, "UNHANDLED BIOS CALL 0004 Rwabs                          \n"},
         UnhandledCase{false, 0x0000, "UNHANDLED BIOS CALL 0000 Getmpb                         \n"},
         UnhandledCase{false, 0x000B, "UNHANDLED BIOS CALL 000b Kbshift                        \n"},
         UnhandledCase{false, 0x000C, "UNHANDLED BIOS CALL 000c \n"},
@@ -165,6 +178,27 @@ TEST_F(BiosXbios, AesVdiCallPrintsOneLineAndChangesNothing) {
   EXPECT_EQ(m68k::cpu.pc, pc);
   EXPECT_EQ(m68k::areg(7), sp);
   EXPECT_EQ(m68k::sr_build(), sr);
+}
+
+// The first OS's terminate call: D0.W = 0, whatever the high word, ends the
+// program as Pterm0 does, silently.
+TEST_F(BiosXbios, AesVdiWithD0WordZeroTerminates) {
+  for (uint32_t value : {0u, 0xABCD0000u}) {
+    machine::quit_flag = 0;
+    machine::exit_code = 0;
+    m68k::set_register(m68k::kD0, value);
+    testing::internal::CaptureStdout();
+    oscalls::aes_vdi_call(0x7FF0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(machine::quit_flag, 1u);
+    EXPECT_EQ(machine::exit_code, 0u);
+  }
+  machine::quit_flag = 0;
+  m68k::set_register(m68k::kD0, 0x00000100);  // a word, not a byte, is zero
+  testing::internal::CaptureStdout();
+  oscalls::aes_vdi_call(0x7FF0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "UNHANDLED AES/VDI CALL\n");
+  EXPECT_EQ(machine::quit_flag, 0u);
 }
 
 }  // namespace

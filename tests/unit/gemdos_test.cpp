@@ -67,8 +67,7 @@ TEST_P(GemdosCall, AnswersAndPrints) {
 
 INSTANTIATE_TEST_SUITE_P(
     Calls, GemdosCall,
-    ::testing::Values(CallCase{"Cnecin", {W(0x08)}, 0, ""}, CallCase{"Cconis", {W(0x0B)}, 0, ""},
-                      CallCase{"Cauxis", {W(0x12)}, 0, ""}, CallCase{"Dgetdrv", {W(0x19)}, 2, ""},
+    ::testing::Values(CallCase{"Cauxis", {W(0x12)}, 0, ""}, CallCase{"Dgetdrv", {W(0x19)}, 2, ""},
                       CallCase{"FattribRead", {W(0x43), L(0x7000), W(0), W(0x20)}, 0xFFFFFFDF, ""},
                       CallCase{"FattribWrite", {W(0x43), L(0x7000), W(1), W(0x20)}, 0xFFFFFFDC, ""},
                       CallCase{"Fforce2", {W(0x46), W(2), W(16)}, 0, ""},
@@ -79,9 +78,9 @@ INSTANTIATE_TEST_SUITE_P(
                       CallCase{"CconwsEmpty", {W(0x09), L(0x7010)}, kKeep, ""},
                       CallCase{"CconwsWrapsAtTop", {W(0x09), L(0x01FFFFFE)}, kKeep, "abc"},
                       CallCase{"UnhandledNamed",
-                               {W(0x01)},
+                               {W(0x15)},
                                kInvalid,
-                               "UNHANDLED GEMDOS CALL 0001 Cconin                         \n"},
+                               "UNHANDLED GEMDOS CALL 0015 Srealloc                       \n"},
                       CallCase{"UnhandledFirstOfTwoRows",
                                {W(0x14A)},
                                kInvalid,

@@ -94,8 +94,8 @@ TEST(DispatchTables, EveryHandledCallHasItsPublishedName) {
     std::span<const OsCall> calls;
     const OsCallNameTable* names;
     size_t count;
-  } layers[] = {{gemdos_calls(), &kGemdosNames, 25},
-                {bios_calls(), &kBiosNames, 3},
+  } layers[] = {{gemdos_calls(), &kGemdosNames, 38},
+                {bios_calls(), &kBiosNames, 6},
                 {xbios_calls(), &kXbiosNames, 1}};
   for (const auto& layer : layers) {
     EXPECT_EQ(layer.calls.size(), layer.count);

@@ -104,6 +104,7 @@ TEST(TrapChannelTable, BusErrorChannelContinuesAtVectorTwoSilently) {
 
 TEST(TrapChannelTable, AesVdiPrintsItsLineAndContinues) {
   fresh_machine();
+  m68k::set_register(m68k::kD0, 0x73);  // D0.W = 0 would be the terminate call
   testing::internal::CaptureStdout();
   Write32(0xFFFF88, 0x1234);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "UNHANDLED AES/VDI CALL\n");

@@ -11,13 +11,13 @@ _start:
 	move.l	#line1_end-line1,-(sp)
 	move.w	#1,-(sp)
 	GEMDOS	0x40,10
-	CHECK	"Fwrite to handle 1 answers 0", 0
+	CHECK	"Fwrite to handle 1 answers the count", line1_end-line1
 
 	pea	line2(pc)
 	move.l	#line2_end-line2,-(sp)
 	move.w	#2,-(sp)
 	GEMDOS	0x40,10
-	CHECK	"Fwrite to handle 2 answers 0", 0
+	CHECK	"Fwrite to handle 2 answers the count", line2_end-line2
 
 	| Only the counted bytes are written, NULs included.
 	pea	part(pc)

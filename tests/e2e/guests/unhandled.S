@@ -14,7 +14,7 @@
 _start:
 	move.l	4(sp),a5		| basepage
 
-	GEMDOS	0x01			| Cconin
+	GEMDOS	0x15			| Srealloc
 	SHOWD0
 	GEMDOS	0x50			| no name
 	SHOWD0
@@ -27,7 +27,7 @@ _start:
 	GEMDOS	0x154			| Ssystem: no message
 	SHOWD0
 
-	PRINT	"answers without input:\n"
+	PRINT	"answers at the end of input:\n"
 	GEMDOS	0x08			| Cnecin
 	SHOWD0
 	GEMDOS	0x0b			| Cconis
@@ -43,7 +43,7 @@ _start:
 
 	BIOS	0x00			| Getmpb
 	SHOWD0
-	BIOS	0x03			| Bconout
+	BIOS	0x04			| Rwabs
 	SHOWD0
 	BIOS	0x0b			| Kbshift, the last row
 	SHOWD0
