@@ -4,6 +4,7 @@
 
 #include "cpu/cpu_state.h"
 #include "machine/emu_memory.h"
+#include "machine/trace.h"
 #include "oscalls/console.h"
 #include "oscalls/process.h"
 
@@ -78,7 +79,13 @@ void xbios_dispatch(uint32_t params) {
 // other call is named and the program continues with its registers as they
 // were.
 void aes_vdi_call(uint32_t value) {
-  if ((m68k::get_register(nullptr, m68k::kD0) & 0xFFFF) == 0) return pterm0(value);
+  const uint32_t d0 = m68k::get_register(nullptr, m68k::kD0);
+  const bool terminate = (d0 & 0xFFFF) == 0;
+  if (machine::trace_enabled) {
+    std::fflush(stdout);  // keeps the order on a terminal that shows both
+    machine::trace_printf("AES/VDI d0=0x%08x %s\n", d0, terminate ? "terminate" : "unhandled");
+  }
+  if (terminate) return pterm0(value);
   std::puts("UNHANDLED AES/VDI CALL");
 }
 
