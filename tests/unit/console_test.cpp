@@ -245,7 +245,7 @@ INSTANTIATE_TEST_SUITE_P(
 // On a terminal the user already sees what they type: no second echo.
 TEST_F(Console, NoEchoOnATerminal) {
   const int master = posix_openpt(O_RDWR | O_NOCTTY);
-  ASSERT_GE(master, 0);
+  if (master < 0) GTEST_SKIP() << "no pseudo-terminal on this machine";
   ASSERT_EQ(grantpt(master), 0);
   ASSERT_EQ(unlockpt(master), 0);
   const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
