@@ -13,11 +13,13 @@ E2eCase run(std::string name, std::string program, std::vector<std::string> args
   return c;
 }
 
-// What files.tos leaves in test.dat: its 1000-byte pattern, overwritten with
-// "ABCD" at 0 (through Fopen mode 1) and "WXYZ" at 500 (through mode 2).
+// What files.tos leaves in test.dat: its 1000-byte pattern, with the
+// pattern's first 10 bytes written at 904 (through Fopen mode 0), then
+// "ABCD" at 0 (through mode 1) and "WXYZ" at 500 (through mode 2).
 std::string files_test_dat() {
   std::string s;
   for (int i = 0; i < 1000; ++i) s.push_back(static_cast<char>(i * 7 + 3));
+  s.replace(904, 10, s.substr(0, 10));
   s.replace(0, 4, "ABCD");
   s.replace(500, 4, "WXYZ");
   return s;
