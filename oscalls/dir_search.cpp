@@ -4,10 +4,8 @@
 #include <sys/stat.h>
 
 #include <cstring>
-#include <ctime>
 
 #include "machine/emu_memory.h"
-#include "oscalls/date_time.h"
 #include "oscalls/host_paths.h"
 
 namespace oscalls {
@@ -64,10 +62,6 @@ bool matches_attributes(uint32_t entry, uint32_t wanted) {
   return (entry & kOnlyWhenAsked & ~wanted) == 0;
 }
 
-uint16_t clamp16(int32_t v) {
-  return static_cast<uint16_t>(v < 0 ? 0 : v);
-}
-
 // The next entry after `s.last` in byte order that matches; fills the DTA.
 bool next_entry(Search& s) {
   DIR* dir = ::opendir(s.folder);
@@ -96,12 +90,7 @@ bool next_entry(Search& s) {
     if (::stat(path, &st) != 0) continue;
     entry.attributes = static_cast<uint8_t>(host_attributes(path, st));
     if (!matches_attributes(entry.attributes, s.attributes)) continue;
-    std::tm local{};
-    const std::time_t mtime = st.st_mtime;
-    if (::localtime_r(&mtime, &local)) {
-      entry.time = clamp16(pack_gemdos_time(local));
-      entry.date = clamp16(pack_gemdos_date(local));
-    }
+    gemdos_stamp(st.st_mtime, entry.time, entry.date);
     entry.size = S_ISDIR(st.st_mode)                ? 0
                  : st.st_size > int64_t{0x7FFFFFFF} ? 0x7FFFFFFFu
                                                     : static_cast<uint32_t>(st.st_size);
@@ -117,16 +106,17 @@ bool next_entry(Search& s) {
   return true;
 }
 
-// The search a DTA is tagged with, if it is still the one that DTA started.
+// The search a DTA is tagged with, if that search has not been replaced
+// since. A program may copy its DTA elsewhere and go on from the copy; the
+// search then answers into the copy.
 Search* tagged_search(uint32_t at) {
   for (uint32_t i = 0; i < sizeof kTag; ++i)
     if (machine::peek8(at + kTagAt + i) != kTag[i]) return nullptr;
   const uint32_t index = machine::peek8(at + kIndexAt);
   if (index >= kSearches) return nullptr;
   Search& s = searches[index];
-  if (!s.in_use || s.dta != (at & machine::kAddressMask) ||
-      s.generation != machine::peek16(at + kGenerationAt))
-    return nullptr;
+  if (!s.in_use || s.generation != machine::peek16(at + kGenerationAt)) return nullptr;
+  s.dta = at & machine::kAddressMask;
   return &s;
 }
 

@@ -10,7 +10,6 @@
 #include <ctime>
 
 #include "machine/emu_memory.h"
-#include "oscalls/date_time.h"
 #include "oscalls/dir_search.h"
 #include "oscalls/host_files.h"
 #include "oscalls/host_paths.h"
@@ -181,13 +180,14 @@ void fdatime(uint32_t) {
     return;
   }
   struct stat st;
-  std::tm local{};
-  if (::fstat(fd, &st) != 0 || !::localtime_r(&st.st_mtime, &local)) {
+  if (::fstat(fd, &st) != 0) {
     set_d0_signed(kAccessDenied);
     return;
   }
-  machine::poke16(buffer, static_cast<uint32_t>(pack_gemdos_time(local)));
-  machine::poke16(buffer + 2, static_cast<uint32_t>(pack_gemdos_date(local)));
+  uint16_t time, date;
+  gemdos_stamp(st.st_mtime, time, date);
+  machine::poke16(buffer, time);
+  machine::poke16(buffer + 2, date);
   set_d0(0);
 }
 

@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "oscalls/date_time.h"
+
 namespace oscalls {
 
 namespace {
@@ -121,6 +123,22 @@ uint32_t host_attributes(const char* host_name, const struct stat& st) {
   // reads back.
   if (!(st.st_mode & S_IWUSR) || ::access(host_name, W_OK) != 0) return kAttrReadOnly;
   return 0;
+}
+
+void gemdos_stamp(std::time_t when, uint16_t& time, uint16_t& date) {
+  std::tm t{};
+  if (!::localtime_r(&when, &t) || t.tm_year < 80) {
+    time = 0;
+    date = (1 << 5) | 1;
+    return;
+  }
+  if (t.tm_year > 207) {
+    time = static_cast<uint16_t>((23 << 11) | (59 << 5) | 29);
+    date = static_cast<uint16_t>((127 << 9) | (12 << 5) | 31);
+    return;
+  }
+  time = static_cast<uint16_t>(pack_gemdos_time(t));
+  date = static_cast<uint16_t>(pack_gemdos_date(t));
 }
 
 int32_t gemdos_error_from_errno(int err, int32_t not_found) {

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <ctime>
 
 #include "oscalls/host_files.h"
 
@@ -51,6 +52,11 @@ int32_t lookup_error(PathLookup lookup);
 // GEMDOS attributes of a host entry: 0x10 for a folder, 0x01 for a file the
 // user cannot write (no owner write bit, or the host refuses writing).
 uint32_t host_attributes(const char* host_name, const struct stat& st);
+
+// A host time as GEMDOS packs it, in local time. Times before 1980, which
+// the packing cannot hold, are 1980-01-01 00:00:00; after 2107, the end of
+// 2107.
+void gemdos_stamp(std::time_t when, uint16_t& time, uint16_t& date);
 
 // A failed host call's errno as a GEMDOS error number.
 int32_t gemdos_error_from_errno(int err, int32_t not_found = kFileNotFound);

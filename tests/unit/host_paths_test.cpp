@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -112,6 +113,34 @@ TEST(Dfree, CountsKilobyteClustersCappedToFitALong) {
     EXPECT_EQ(info.total_clusters, r.total_clusters) << r.total_bytes;
     EXPECT_EQ(uint64_t{info.sector_bytes} * info.cluster_sectors, 1024u);
     EXPECT_LE(uint64_t{info.total_clusters} * 1024, 0x7FFFFFFFu);
+  }
+}
+
+TEST(GemdosStamp, PacksLocalTimeAndClampsToTheRangeItHolds) {
+  const struct {
+    int year, month, day, hour, minute, second;
+    uint16_t time, date;
+  } rows[] = {
+      {1999, 12, 31, 23, 59, 59, (23 << 11) | (59 << 5) | 29, (19 << 9) | (12 << 5) | 31},
+      {1980, 1, 1, 0, 0, 1, 0, (1 << 5) | 1},
+      {1979, 12, 31, 23, 59, 58, 0, (1 << 5) | 1},
+      {1970, 1, 2, 0, 0, 0, 0, (1 << 5) | 1},
+      {2107, 12, 31, 23, 59, 58, (23 << 11) | (59 << 5) | 29, (127 << 9) | (12 << 5) | 31},
+      {2200, 6, 1, 12, 0, 0, (23 << 11) | (59 << 5) | 29, (127 << 9) | (12 << 5) | 31},
+  };
+  for (const auto& r : rows) {
+    std::tm t{};
+    t.tm_year = r.year - 1900;
+    t.tm_mon = r.month - 1;
+    t.tm_mday = r.day;
+    t.tm_hour = r.hour;
+    t.tm_min = r.minute;
+    t.tm_sec = r.second;
+    t.tm_isdst = -1;
+    uint16_t time = 1, date = 1;
+    gemdos_stamp(std::mktime(&t), time, date);
+    EXPECT_EQ(time, r.time) << r.year;
+    EXPECT_EQ(date, r.date) << r.year;
   }
 }
 

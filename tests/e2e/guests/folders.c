@@ -124,6 +124,11 @@ static void interleaved_and_deleting(void) {
   Fsetdta(dta);
   check("first goes on again", Fsnext(), 0);
   check_true("  to ALPHA.TXT", strcmp((char*)dta + 30, "ALPHA.TXT") == 0);
+  check("a search copied to another DTA", Fsfirst("SCAN\\*.TXT", 0), 0);
+  memcpy(dta2, dta, sizeof dta);
+  Fsetdta(dta2);
+  check("goes on from the copy", Fsnext(), 0);
+  check_true("  to RO.TXT, in the copy", strcmp((char*)dta2 + 30, "RO.TXT") == 0);
   static unsigned char fresh[44];
   Fsetdta(fresh);
   check("Fsnext on a DTA no search used", Fsnext(), E_NMFIL);
