@@ -79,39 +79,6 @@ long Fforce(unsigned short standard, unsigned short other) {
 long Dgetpath(char* buffer, unsigned short drive) {
   GEMDOS(0x47, HI(buffer), LO(buffer), drive);
 }
-long Dsetdrv(unsigned short drive) {
-  GEMDOS(0x0E, drive);
-}
-long Dfree(long* buffer, unsigned short drive) {
-  GEMDOS(0x36, HI(buffer), LO(buffer), drive);
-}
-long Dcreate(const char* path) {
-  GEMDOS(0x39, HI(path), LO(path));
-}
-long Ddelete(const char* path) {
-  GEMDOS(0x3A, HI(path), LO(path));
-}
-long Dsetpath(const char* path) {
-  GEMDOS(0x3B, HI(path), LO(path));
-}
-long Fdelete(const char* name) {
-  GEMDOS(0x41, HI(name), LO(name));
-}
-long Fdup(unsigned short standard) {
-  GEMDOS(0x45, standard);
-}
-long Fsfirst(const char* pattern, unsigned short attributes) {
-  GEMDOS(0x4E, HI(pattern), LO(pattern), attributes);
-}
-long Fsnext(void) {
-  GEMDOS(0x4F);
-}
-long Frename(const char* old_name, const char* new_name) {
-  GEMDOS(0x56, 0, HI(old_name), LO(old_name), HI(new_name), LO(new_name));
-}
-long Fdatime(unsigned short* time_date, unsigned short handle, unsigned short set) {
-  GEMDOS(0x57, HI(time_date), LO(time_date), handle, set);
-}
 long Malloc(long size) {
   GEMDOS(0x48, HI(size), LO(size));
 }
