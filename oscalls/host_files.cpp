@@ -1,21 +1,32 @@
 #include "oscalls/host_files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <iterator>
 
 #include "machine/emu_memory.h"
 #include "oscalls/console.h"
 #include "oscalls/console_output.h"
+#include "oscalls/dir_search.h"
+#include "oscalls/host_paths.h"
 
 namespace oscalls {
 
 HostFileSlot host_files[kHostFileSlots];
+HostFileSlot forced_handles[kStandardHandles];
 uint8_t bounce_buffer[kBounceBufferSize];
 
 namespace {
+
+constexpr HostFileSlot kFreeSlot{nullptr, 0, LastTransfer::kNone, -1};
+
+// Internal numbers of the redirected standard handles; a program's handle
+// is a 16-bit word, so these never come from the program.
+constexpr uint32_t kForcedBase = 0x10000;
 
 enum class HostOpen : uint8_t { kRead, kWriteExisting, kUpdate, kCreate };
 
@@ -32,10 +43,22 @@ std::FILE* open_write_existing(const char* name) {
   return stream;
 }
 
+// Fopen mode 0. The original OS did not refuse writes through a handle
+// opened for reading, and real programs rely on it (an assembler writes its
+// temporary file that way), so the file is opened for update when the user
+// may write it, and read-only otherwise.
+std::FILE* open_read(const char* name) {
+  struct stat st;
+  if (::stat(name, &st) == 0 && host_attributes(name, st) == 0) {
+    if (std::FILE* stream = std::fopen(name, "r+b")) return stream;
+  }
+  return std::fopen(name, "rb");
+}
+
 std::FILE* open_host(const char* name, HostOpen how) {
   switch (how) {
     case HostOpen::kRead:
-      return std::fopen(name, "rb");
+      return open_read(name);
     case HostOpen::kWriteExisting:
       return open_write_existing(name);
     case HostOpen::kUpdate:
@@ -46,10 +69,41 @@ std::FILE* open_host(const char* name, HostOpen how) {
   return nullptr;
 }
 
+// The slot behind a routed handle, console stand-ins included.
 HostFileSlot* open_slot(uint32_t handle) {
+  if (handle >= kForcedBase) {
+    const uint32_t index = handle - kForcedBase;
+    if (index >= kStandardHandles || !forced_handles[index].in_use) return nullptr;
+    return &forced_handles[index];
+  }
   const uint32_t index = (handle - kFirstFileHandle) & 0xFFFF;
   if (index >= kHostFileSlots || !host_files[index].in_use) return nullptr;
   return &host_files[index];
+}
+
+bool stream_shared(const HostFileSlot* slot) {
+  for (const HostFileSlot& other : host_files)
+    if (&other != slot && other.in_use && other.stream == slot->stream) return true;
+  for (const HostFileSlot& other : forced_handles)
+    if (&other != slot && other.in_use && other.stream == slot->stream) return true;
+  return false;
+}
+
+// Frees a slot; its stream is closed unless another slot still uses it.
+// Answers -36 when closing the stream fails to write what it held.
+int32_t release_slot(HostFileSlot& slot) {
+  int32_t result = 0;
+  if (slot.stream && !stream_shared(&slot) && std::fclose(slot.stream) != 0) result = kAccessDenied;
+  slot = kFreeSlot;
+  return result;
+}
+
+// The direction is the stream's, so every slot on it learns of the change.
+void note_transfer(std::FILE* stream, LastTransfer last) {
+  for (HostFileSlot& s : host_files)
+    if (s.in_use && s.stream == stream) s.last = last;
+  for (HostFileSlot& s : forced_handles)
+    if (s.in_use && s.stream == stream) s.last = last;
 }
 
 int32_t lowest_free_slot() {
@@ -58,29 +112,71 @@ int32_t lowest_free_slot() {
   return -1;
 }
 
+// Whether `how` may go ahead on the host entry found under `name`: writing
+// opens are refused on read-only files and folders, reading ones on folders.
+int32_t check_open(const char* name, PathLookup lookup, HostOpen how) {
+  if (lookup == PathLookup::kFolderMissing) return kPathNotFound;
+  if (lookup == PathLookup::kLastMissing) return how == HostOpen::kCreate ? 0 : kFileNotFound;
+  struct stat st;
+  if (::stat(name, &st) != 0) return gemdos_error_from_errno(errno);
+  const uint32_t attributes = host_attributes(name, st);
+  if (attributes & kAttrFolder) return how == HostOpen::kRead ? kFileNotFound : kAccessDenied;
+  if ((attributes & kAttrReadOnly) && how != HostOpen::kRead) return kAccessDenied;
+  return 0;
+}
+
 // Opens `path` into the lowest free slot. `how` is null for a GEMDOS mode
 // that has no host meaning; that is only found out once a slot is free.
-int32_t open_into_slot(uint32_t path, const HostOpen* how) {
+int32_t open_into_slot(uint32_t path, const HostOpen* how, uint32_t attributes = 0) {
   char name[kHostNameSize];
-  translate_path(path, name);
+  const PathLookup lookup = resolve_host_path(path, name);
   const int32_t slot = lowest_free_slot();
   if (slot < 0) return kNoHandleLeft;
   if (!how) return kFileNotFound;
+  if (const int32_t refused = check_open(name, lookup, *how)) return refused;
   std::FILE* stream = open_host(name, *how);
-  if (!stream) return kFileNotFound;
-  host_files[slot] = HostFileSlot{stream, 1, LastTransfer::kNone};
+  if (!stream) return gemdos_error_from_errno(errno);
+  // The read-only attribute of a new file is the host's: write bits off.
+  // The stream stays writable, as the program's handle is.
+  struct stat st;
+  if (*how == HostOpen::kCreate && (attributes & kAttrReadOnly) &&
+      ::fstat(::fileno(stream), &st) == 0)
+    ::fchmod(::fileno(stream), st.st_mode & 07555);
+  host_files[slot] = HostFileSlot{stream, 1, LastTransfer::kNone, -1};
   return slot + static_cast<int32_t>(kFirstFileHandle);
 }
 
 void begin_transfer(HostFileSlot& slot, LastTransfer next) {
   if (slot.last != LastTransfer::kNone && slot.last != next) std::fseek(slot.stream, 0, SEEK_CUR);
-  slot.last = next;
+  if (slot.last != next) note_transfer(slot.stream, next);
+}
+
+bool read_only_stream(std::FILE* stream) {
+  const int flags = ::fcntl(::fileno(stream), F_GETFL);
+  return flags >= 0 && (flags & O_ACCMODE) == O_RDONLY;
 }
 
 }  // namespace
 
 void reset_host_files() {
-  for (HostFileSlot& slot : host_files) slot = HostFileSlot{nullptr, 0, LastTransfer::kNone};
+  for (HostFileSlot& slot : host_files) slot = kFreeSlot;
+  for (HostFileSlot& slot : forced_handles) slot = kFreeSlot;
+  reset_dir_search();
+}
+
+uint32_t route_handle(uint32_t handle) {
+  if (handle < kStandardHandles && forced_handles[handle].in_use) {
+    const int8_t console = forced_handles[handle].console;
+    return console >= 0 ? static_cast<uint32_t>(console) : kForcedBase + handle;
+  }
+  const HostFileSlot* slot = open_slot(handle);
+  if (slot && slot->console >= 0) return static_cast<uint32_t>(slot->console);
+  return handle;
+}
+
+HostFileSlot* find_open_file(uint32_t handle) {
+  HostFileSlot* slot = open_slot(route_handle(handle));
+  return slot && slot->stream ? slot : nullptr;
 }
 
 void translate_path(uint32_t path, char (&host_name)[kHostNameSize]) {
@@ -97,9 +193,9 @@ void translate_path(uint32_t path, char (&host_name)[kHostNameSize]) {
   host_name[kHostNameSize - 1] = 0;
 }
 
-int32_t file_create(uint32_t path) {
+int32_t file_create(uint32_t path, uint32_t attributes) {
   const HostOpen how = HostOpen::kCreate;
-  return open_into_slot(path, &how);
+  return open_into_slot(path, &how, attributes);
 }
 
 int32_t file_open(uint32_t path, uint32_t mode) {
@@ -107,14 +203,16 @@ int32_t file_open(uint32_t path, uint32_t mode) {
 }
 
 int32_t file_close(uint32_t handle) {
+  // Closing a redirected standard handle gives it back to the console.
+  if (handle < kStandardHandles && forced_handles[handle].in_use)
+    return release_slot(forced_handles[handle]);
   HostFileSlot* slot = open_slot(handle);
-  if (!slot) return kInvalidHandle;
-  std::fclose(slot->stream);
-  *slot = HostFileSlot{nullptr, 0, LastTransfer::kNone};
-  return 0;
+  if (!slot || handle >= kForcedBase) return kInvalidHandle;
+  return release_slot(*slot);
 }
 
 int32_t file_read(uint32_t handle, int32_t count, uint32_t buffer) {
+  handle = route_handle(handle);
   if (handle == 0) return console_read(count, buffer);
   HostFileSlot* slot = open_slot(handle);
   if (!slot) return kInvalidHandle;
@@ -136,6 +234,7 @@ int32_t file_read(uint32_t handle, int32_t count, uint32_t buffer) {
 }
 
 int32_t file_write(uint32_t handle, int32_t count, uint32_t buffer) {
+  handle = route_handle(handle);
   if (handle == 1 || handle == 2) return console_write(count, buffer);
   HostFileSlot* slot = open_slot(handle);
   if (!slot) return kInvalidHandle;
@@ -147,6 +246,11 @@ int32_t file_write(uint32_t handle, int32_t count, uint32_t buffer) {
     const size_t chunk = std::min<uint32_t>(remaining, kBounceBufferSize);
     machine::copy_from_guest(bounce_buffer, buffer, chunk);
     const size_t n = std::fwrite(bounce_buffer, 1, chunk, slot->stream);
+    // Only a file the user may not write is open for reading alone.
+    if (n == 0 && total == 0 && read_only_stream(slot->stream)) {
+      std::clearerr(slot->stream);
+      return kAccessDenied;
+    }
     total += static_cast<uint32_t>(n);
     // The count answers what the host took; a full disk or a read-only
     // stream ends the transfer there.
@@ -158,24 +262,48 @@ int32_t file_write(uint32_t handle, int32_t count, uint32_t buffer) {
 }
 
 int32_t file_seek(int32_t offset, uint32_t handle, int32_t mode) {
-  HostFileSlot* slot = open_slot(handle);
+  HostFileSlot* slot = find_open_file(handle);
   if (!slot) return kInvalidHandle;
   // GEMDOS numbers the origins as the host does; other modes are refused
   // and leave the position where it was.
   constexpr int kOrigins[] = {SEEK_SET, SEEK_CUR, SEEK_END};
   if (mode >= 0 && mode < static_cast<int32_t>(std::size(kOrigins))) {
     std::fseek(slot->stream, offset, kOrigins[mode]);
-    slot->last = LastTransfer::kNone;
+    note_transfer(slot->stream, LastTransfer::kNone);
   }
   return static_cast<int32_t>(std::ftell(slot->stream));
 }
 
-int32_t copy_working_directory(uint32_t buffer, uint32_t drive) {
-  constexpr uint32_t kCurrentDrive = 0, kDriveC = 3;
-  if (drive != kCurrentDrive && drive != kDriveC) return kInvalidDrive;
-  char cwd[kHostNameSize];
-  if (!::getcwd(cwd, sizeof cwd)) return kInvalidDrive;
-  machine::write_guest_string(buffer, cwd);
+int32_t file_dup(uint32_t standard) {
+  if (standard >= kStandardHandles) return kInvalidHandle;
+  const int32_t free_slot = lowest_free_slot();
+  if (free_slot < 0) return kNoHandleLeft;
+  HostFileSlot& slot = host_files[free_slot];
+  if (forced_handles[standard].in_use)
+    slot = forced_handles[standard];
+  else
+    slot = HostFileSlot{nullptr, 1, LastTransfer::kNone, static_cast<int8_t>(standard)};
+  return free_slot + static_cast<int32_t>(kFirstFileHandle);
+}
+
+int32_t file_force(uint32_t standard, uint32_t other) {
+  if (standard >= kStandardHandles) return kInvalidHandle;
+  HostFileSlot source;
+  if (other < kStandardHandles) {
+    source = forced_handles[other].in_use
+                 ? forced_handles[other]
+                 : HostFileSlot{nullptr, 1, LastTransfer::kNone, static_cast<int8_t>(other)};
+  } else {
+    const HostFileSlot* slot = open_slot(other);
+    if (!slot || other >= kForcedBase) return kInvalidHandle;
+    source = *slot;
+  }
+  if (other == standard) return 0;
+  HostFileSlot& target = forced_handles[standard];
+  // Forcing a handle back to its own console is the same as no redirection.
+  const bool own_console = source.console == static_cast<int8_t>(standard);
+  if (target.in_use) release_slot(target);
+  if (!own_console) target = source;
   return 0;
 }
 

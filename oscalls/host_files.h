@@ -1,6 +1,7 @@
-// GEMDOS file handles 16 to 31 mapped to host file streams, GEMDOS paths
-// turned into host paths, and the 512-byte BounceBuffer through which all
-// file data passes.
+// GEMDOS file handles 16 to 31 mapped to host file streams, the standard
+// handles 0 to 5 (the console unless Fforce points one at a file), GEMDOS
+// paths turned into host paths, and the 512-byte BounceBuffer through which
+// all file data passes.
 //
 // Every operation answers the 32-bit value the program receives in D0:
 // a handle, a count, a position, 0, or a negative GEMDOS error number.
@@ -27,13 +28,22 @@ inline constexpr int32_t kInvalidDrive = -46;
 // round), so a change of direction seeks to the current position first.
 enum class LastTransfer : uint8_t { kNone, kRead, kWrite };
 
+// A slot whose `console` is 0 to 5 has no stream: it stands for that
+// standard handle's console (what Fdup of an unredirected standard handle
+// gives). Several slots may share one stream (Fdup, Fforce); the stream is
+// closed with the last of them.
 struct HostFileSlot {
   std::FILE* stream;
   uint8_t in_use;
   LastTransfer last;
+  int8_t console = -1;
 };
 
+inline constexpr unsigned kStandardHandles = 6;
+
 extern HostFileSlot host_files[kHostFileSlots];
+// The standard handles Fforce redirected; a slot not in use is the console.
+extern HostFileSlot forced_handles[kStandardHandles];
 extern uint8_t bounce_buffer[kBounceBufferSize];
 
 // Marks every slot free (start-up; nothing is closed).
@@ -44,10 +54,24 @@ void reset_host_files();
 // cut at 255 characters.
 void translate_path(uint32_t path, char (&host_name)[kHostNameSize]);
 
-// Fcreate: create or truncate for writing.
-int32_t file_create(uint32_t path);
-// Fopen: mode 0 read only, 1 write only (an existing file, not truncated),
-// 2 read and write; any other mode opens nothing and answers -33.
+// The handle a transfer on `handle` really goes to: a standard handle that
+// Fforce pointed at a file gives an internal number that only the slot
+// lookup knows; a slot that stands for the console gives that standard
+// handle. Anything else is answered as it is.
+uint32_t route_handle(uint32_t handle);
+// The slot of an open file behind `handle` (routed), or null for the console
+// and for handles not open.
+HostFileSlot* find_open_file(uint32_t handle);
+
+// Fcreate: create or truncate for writing; attribute bit 0x01 makes the new
+// file read-only on the host (the handle can still write). -36 for an
+// existing file that is read-only or a folder, -34 when a folder on the way
+// is missing.
+int32_t file_create(uint32_t path, uint32_t attributes = 0);
+// Fopen: mode 0 reads (and writes too where the host lets the user write the
+// file), 1 write only (an existing file, not truncated), 2 read and write;
+// any other mode opens nothing and answers -33. Modes 1 and 2 answer -36 on
+// a read-only file.
 int32_t file_open(uint32_t path, uint32_t mode);
 int32_t file_close(uint32_t handle);
 // Handle 0 reads the console's input.
@@ -55,7 +79,10 @@ int32_t file_read(uint32_t handle, int32_t count, uint32_t buffer);
 // Handles 1 and 2 are the console.
 int32_t file_write(uint32_t handle, int32_t count, uint32_t buffer);
 int32_t file_seek(int32_t offset, uint32_t handle, int32_t mode);
-// Dgetpath: the host's working directory, as the host reports it.
-int32_t copy_working_directory(uint32_t buffer, uint32_t drive);
+// Fdup: a new handle (16 to 31) for what standard handle `standard` is now.
+int32_t file_dup(uint32_t standard);
+// Fforce: standard handle `standard` becomes what `other` is (a file handle,
+// or another standard handle).
+int32_t file_force(uint32_t standard, uint32_t other);
 
 }  // namespace oscalls

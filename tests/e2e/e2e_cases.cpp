@@ -15,11 +15,13 @@ E2eCase run(std::string name, std::string program, std::vector<std::string> args
   return c;
 }
 
-// What files.tos leaves in test.dat: its 1000-byte pattern, overwritten with
-// "ABCD" at 0 (through Fopen mode 1) and "WXYZ" at 500 (through mode 2).
+// What files.tos leaves in test.dat: its 1000-byte pattern, with the
+// pattern's first 10 bytes written at 904 (through Fopen mode 0), then
+// "ABCD" at 0 (through mode 1) and "WXYZ" at 500 (through mode 2).
 std::string files_test_dat() {
   std::string s;
   for (int i = 0; i < 1000; ++i) s.push_back(static_cast<char>(i * 7 + 3));
+  s.replace(904, 10, s.substr(0, 10));
   s.replace(0, 4, "ABCD");
   s.replace(500, 4, "WXYZ");
   return s;
@@ -103,6 +105,38 @@ const std::vector<E2eCase>& e2e_cases() {
                          {"my file.txt", "named on the command line\n"}};
     files.files_absent = {"missing.dat", "other.dat"};
     all.push_back(files);
+
+    E2eCase ops = run("FileOperations", "fileops", {}, "fileops.out");
+    ops.directories = {"Sub/Deep"};
+    ops.files_before = {{"lower.txt", "lower case\n"},
+                        {"MiXeD.Dat", "mixed\n"},
+                        {"gone.txt", "gone\n"},
+                        {"old.txt", "old\n"},
+                        {"case.txt", "case\n"},
+                        {"input.txt", "from a file\n"},
+                        {"Sub/Deep/item.txt", "deep item\n"}};
+    ops.files_after = {
+        {"lower.txt", "UPPER case\n"},     {"MiXeD.Dat", ""},      {"Sub/Deep/Made.Txt", "made\n"},
+        {"Sub/Renamed.Txt", "old\n"},      {"CASE.TXT", "case\n"}, {"LOCKED.TXT", "locked\n"},
+        {"REDIR.TXT", "into file\nmore\n"}};
+    ops.files_absent = {"gone.txt", "old.txt", "case.txt", "MIXED.DAT", "NEW.TXT"};
+    all.push_back(ops);
+
+    E2eCase folders = run("FoldersAndSearches", "folders", {}, "folders.out");
+    folders.directories = {"scan/sub", "del"};
+    folders.files_before = {{"scan/alpha.txt", "alpha\n"},
+                            {"scan/BETA.TXT", "beta\n"},
+                            {"scan/gamma.c", "c\n"},
+                            {"scan/noext", ""},
+                            {"scan/toolongname.txt", ""},
+                            {"scan/.hidden", ""},
+                            {"scan/two.dots.txt", ""},
+                            {"del/a.txt", ""},
+                            {"del/b.txt", ""},
+                            {"del/c.txt", ""}};
+    folders.files_after = {{"NEWDIR/HERE.TXT", "here\n"}, {"scan/BETA.TXT", "beta\n"}};
+    folders.files_absent = {"del/a.txt", "del/b.txt", "del/c.txt", "NEWDIR/Inner"};
+    all.push_back(folders);
 
     all.push_back(run("ExitCode3", "exitcode", {"3"}, "exitcode.3.out", 3));
     // The host keeps the low 8 bits of the 16-bit Pterm code.

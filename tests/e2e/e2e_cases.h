@@ -16,7 +16,8 @@ struct E2eCase {
   std::string program;  // guest program, without .tos
   std::vector<std::string> args;
   // File next to the guest sources holding the exact expected standard
-  // output; "@CWD@" in it stands for the scratch directory.
+  // output; "@CWD@" in it stands for the scratch directory, "@GEMDOS_CWD@"
+  // for the same with '\' for '/'.
   std::string expected_output;
   int status = 0;
   std::vector<std::string> directories;   // created before the run

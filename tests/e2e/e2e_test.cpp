@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -143,6 +144,9 @@ void run_case(const E2eCase& c, const fs::path& program) {
 
   std::string expected = read_file(fs::path(EXPECTED_DIR) / c.expected_output);
   expected = replace_all(expected, "@CWD@", scratch.path().string());
+  std::string gemdos_cwd = scratch.path().string();
+  std::replace(gemdos_cwd.begin(), gemdos_cwd.end(), '/', '\\');
+  expected = replace_all(expected, "@GEMDOS_CWD@", gemdos_cwd);
   EXPECT_EQ(r.output, expected);
   EXPECT_EQ(r.status, c.status);
   for (const HostFile& f : c.files_after) {

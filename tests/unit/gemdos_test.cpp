@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -69,8 +70,12 @@ INSTANTIATE_TEST_SUITE_P(
     Calls, GemdosCall,
     ::testing::Values(CallCase{"Cauxis", {W(0x12)}, 0, ""}, CallCase{"Dgetdrv", {W(0x19)}, 2, ""},
                       CallCase{"FattribRead", {W(0x43), L(0x7000), W(0), W(0x20)}, 0xFFFFFFDF, ""},
-                      CallCase{"FattribWrite", {W(0x43), L(0x7000), W(1), W(0x20)}, 0xFFFFFFDC, ""},
-                      CallCase{"Fforce2", {W(0x46), W(2), W(16)}, 0, ""},
+                      CallCase{"FattribWrite", {W(0x43), L(0x7000), W(1), W(0x20)}, 0xFFFFFFDF, ""},
+                      CallCase{"FforceToAHandleNotOpen", {W(0x46), W(2), W(16)}, 0xFFFFFFDB, ""},
+                      CallCase{"FforceToItself", {W(0x46), W(1), W(1)}, 0, ""},
+                      CallCase{"FdupOfAFileHandle", {W(0x45), W(16)}, 0xFFFFFFDB, ""},
+                      CallCase{"FsnextWithoutSearch", {W(0x4F)}, 0xFFFFFFCF, ""},
+                      CallCase{"DsetdrvAnswersTheDriveBitmap", {W(0x0E), W(0)}, 4, ""},
                       CallCase{"Fforce3", {W(0x46), W(3), W(16)}, 0xFFFFFFDB, ""},
                       CallCase{"Mfree", {W(0x49), L(0x30000)}, 0, ""},
                       CallCase{"SsystemIsSilent", {W(0x154)}, kInvalid, ""},
@@ -313,7 +318,9 @@ TEST_F(Gemdos, FileCallsReadTheirParametersInOrder) {
   EXPECT_EQ(peek32(0x7200) >> 8, 0x0D0A1Au);
   char got[256];
   machine::read_guest_string(got, sizeof got, 0x7300);
-  EXPECT_EQ(std::filesystem::path(got), std::filesystem::current_path());
+  std::string host(got);
+  std::replace(host.begin(), host.end(), '\\', '/');
+  EXPECT_EQ(std::filesystem::path(host), std::filesystem::current_path());
 
   for (oscalls::HostFileSlot& slot : oscalls::host_files)
     if (slot.in_use) std::fclose(slot.stream);

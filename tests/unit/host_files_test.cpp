@@ -15,6 +15,7 @@
 #include <string>
 
 #include "machine/emu_memory.h"
+#include "oscalls/host_paths.h"
 
 namespace {
 
@@ -145,7 +146,7 @@ TEST_F(HostFiles, FcreateCreatesOrTruncates) {
   make_file("OLD", "abcdef");
   EXPECT_EQ(file_create(name("OLD")), 16);
   EXPECT_EQ(file_create(name("C:NEW")), 17);
-  EXPECT_EQ(file_create(name("NO\\SUCH\\DIR")), kFileNotFound);
+  EXPECT_EQ(file_create(name("NO\\SUCH\\DIR")), kPathNotFound);
   EXPECT_EQ(file_close(16), 0);
   EXPECT_EQ(file_text("OLD"), "");
   EXPECT_TRUE(std::filesystem::exists("NEW"));
@@ -231,10 +232,12 @@ TEST_P(HostWrite, HandsEveryByteToTheFile) {
 INSTANTIATE_TEST_SUITE_P(Counts, HostWrite, ::testing::Values(0, -1, 1, 512, 513, 1300));
 
 // The answer is what the host took, and a short host write ends the transfer.
+// Through a handle that only reads (the file is read-only) nothing is taken.
 TEST_F(HostFiles, FwriteAnswersTheBytesTheHostAccepted) {
   make_file("RO", "abc");
+  std::filesystem::permissions("RO", std::filesystem::perms::owner_read);
   ASSERT_EQ(file_open(name("RO"), 0), 16);
-  EXPECT_EQ(file_write(16, 1300, kBuffer), 0);
+  EXPECT_EQ(file_write(16, 1300, kBuffer), kAccessDenied);
   EXPECT_EQ(file_text("RO"), "abc");
   if (!std::filesystem::exists("/dev/full")) return;
   ASSERT_EQ(file_create(name("/dev/full")), 17);
@@ -307,17 +310,72 @@ INSTANTIATE_TEST_SUITE_P(Origins, HostSeek,
                                            SeekCase{10, 3, 5},  // no such origin
                                            SeekCase{10, -1, 5}));
 
-// --- working directory -------------------------------------------------------
+// --- standard handles: Fforce and Fdup ----------------------------------------
 
-TEST_F(HostFiles, DgetpathCopiesTheHostDirectoryForDrives0And3) {
-  for (uint32_t drive : {0u, 1u, 2u, 3u, 4u}) {
-    put_guest(kBuffer, std::string("untouched", 10));
-    const bool served = drive == 0 || drive == 3;
-    EXPECT_EQ(copy_working_directory(kBuffer, drive), served ? 0 : kInvalidDrive);
-    char got[kHostNameSize];
-    machine::read_guest_string(got, sizeof got, kBuffer);
-    EXPECT_EQ(std::string(got), served ? dir_.string() : "untouched") << drive;
+// A stream shared by several handles is closed with the last of them, in any
+// order, and what went through each handle lands in the file in order.
+TEST_F(HostFiles, SharedStreamClosesWithTheLastHandle) {
+  const struct {
+    const char* label;
+    uint32_t first_close, second_close;
+  } orders[] = {{"FileHandleFirst", 16, 1}, {"StandardHandleFirst", 1, 16}};
+  for (const auto& order : orders) {
+    reset_host_files();
+    ASSERT_EQ(file_create(name("OUT")), 16) << order.label;
+    ASSERT_EQ(file_force(1, 16), 0);
+    EXPECT_NE(route_handle(1), 1u);  // no longer the console
+    put_guest(kBuffer, "abcdef");
+    EXPECT_EQ(file_write(1, 3, kBuffer), 3);
+    EXPECT_EQ(file_write(16, 3, kBuffer + 3), 3);
+    EXPECT_EQ(file_close(order.first_close), 0);
+    EXPECT_EQ(file_write(order.second_close, 2, kBuffer), 2);
+    EXPECT_EQ(file_close(order.second_close), 0);
+    EXPECT_EQ(file_text("OUT"), "abcdefab") << order.label;
+    EXPECT_EQ(file_close(order.first_close), kInvalidHandle);
+    EXPECT_EQ(route_handle(1), 1u);
   }
+}
+
+TEST_F(HostFiles, FdupOfTheConsoleWritesToTheConsole) {
+  const int32_t dup = file_dup(1);
+  ASSERT_EQ(dup, 16);
+  EXPECT_EQ(route_handle(16), 1u);
+  EXPECT_EQ(find_open_file(16), nullptr);  // no stream behind it
+  EXPECT_EQ(file_seek(0, 16, 0), kInvalidHandle);
+  put_guest(kBuffer, "hi");
+  testing::internal::CaptureStdout();
+  file_write(16, 2, kBuffer);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "hi");
+  // Forcing 1 to a file and back through the duplicate restores the console.
+  make_file("F", "");
+  ASSERT_EQ(file_open(name("F"), 2), 17);
+  EXPECT_EQ(file_force(1, 17), 0);
+  EXPECT_EQ(file_force(1, 16), 0);
+  EXPECT_EQ(route_handle(1), 1u);
+  EXPECT_FALSE(forced_handles[1].in_use);
+  EXPECT_EQ(file_close(16), 0);
+  EXPECT_EQ(file_close(17), 0);
+}
+
+TEST_F(HostFiles, ForcedReadAndFdupShareThePosition) {
+  make_file("IN", "0123456789");
+  ASSERT_EQ(file_open(name("IN"), 0), 16);
+  ASSERT_EQ(file_force(0, 16), 0);
+  ASSERT_EQ(file_force(3, 0), 0);  // a standard handle takes another's file
+  EXPECT_EQ(file_read(0, 2, kBuffer), 2);
+  EXPECT_EQ(file_read(3, 2, kBuffer + 2), 2);
+  EXPECT_EQ(file_dup(0), 17);
+  EXPECT_EQ(file_read(17, 2, kBuffer + 4), 2);
+  EXPECT_EQ(file_seek(0, 3, 1), 6);
+  EXPECT_EQ(guest(kBuffer, 6), "012345");
+  // not a standard handle, or nothing open to point it at
+  const struct {
+    uint32_t standard, other;
+  } refused[] = {{6, 16}, {0, 6}, {0, 18}, {0xFFFF, 16}, {1, 0x10000}};
+  for (const auto& r : refused)
+    EXPECT_EQ(file_force(r.standard, r.other), kInvalidHandle) << r.standard << " " << r.other;
+  for (uint32_t h : {0u, 3u, 16u, 17u}) EXPECT_EQ(file_close(h), 0) << h;
+  EXPECT_EQ(file_dup(6), kInvalidHandle);
 }
 
 }  // namespace
