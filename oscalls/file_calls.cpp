@@ -9,6 +9,13 @@ namespace {
 uint32_t dta_address;
 }  // namespace
 
+uint32_t dta() {
+  return dta_address;
+}
+void set_dta(uint32_t address) {
+  dta_address = address;
+}
+
 void fsetdta(uint32_t) {
   dta_address = param_read32();
 }

@@ -6,6 +6,11 @@
 
 namespace oscalls {
 
+// The DTA address, kept per process: a child starts with its own and the
+// parent's comes back when the child ends.
+uint32_t dta();
+void set_dta(uint32_t address);
+
 void fsetdta(uint32_t params);
 void fgetdta(uint32_t params);
 void fcreate(uint32_t params);

@@ -36,6 +36,7 @@ constexpr OsCall kGemdosCalls[] = {
     {0x0048, "Malloc",   "size:l",                       malloc_call},
     {0x0049, "Mfree",    "block:p",                      mfree},
     {0x004A, "Mshrink",  "zero:w block:p newsize:l",     mshrink},
+    {0x004B, "Pexec",    "mode:w name:s tail:p env:p",   pexec},
     {0x004C, "Pterm",    "code:w",                       pterm},
     {0x0154, "Ssystem",  "mode:w arg1:l arg2:l",         ssystem},
 };

@@ -15,6 +15,8 @@ uint8_t bounce_buffer[kBounceBufferSize];
 
 namespace {
 
+uint8_t file_owner;
+
 enum class HostOpen : uint8_t { kRead, kWriteExisting, kUpdate, kCreate };
 
 // Fopen's modes; anything beyond the table opens nothing.
@@ -66,7 +68,7 @@ int32_t open_into_slot(uint32_t path, const HostOpen* how) {
   if (!how) return kFileNotFound;
   std::FILE* stream = open_host(name, *how);
   if (!stream) return kFileNotFound;
-  host_files[slot] = HostFileSlot{stream, 1, LastTransfer::kNone};
+  host_files[slot] = HostFileSlot{stream, 1, LastTransfer::kNone, file_owner};
   return slot + static_cast<int32_t>(kFirstFileHandle);
 }
 
@@ -85,7 +87,20 @@ int32_t write_console(int32_t count, uint32_t buffer) {
 }  // namespace
 
 void reset_host_files() {
-  for (HostFileSlot& slot : host_files) slot = HostFileSlot{nullptr, 0, LastTransfer::kNone};
+  for (HostFileSlot& slot : host_files) slot = HostFileSlot{nullptr, 0, LastTransfer::kNone, 0};
+  file_owner = 0;
+}
+
+void set_file_owner(uint8_t owner) {
+  file_owner = owner;
+}
+
+void close_files_owned_by(uint8_t owner) {
+  for (HostFileSlot& slot : host_files) {
+    if (!slot.in_use || slot.owner != owner) continue;
+    std::fclose(slot.stream);
+    slot = HostFileSlot{nullptr, 0, LastTransfer::kNone, 0};
+  }
 }
 
 void translate_path(uint32_t path, char (&host_name)[kHostNameSize]) {
@@ -115,7 +130,7 @@ int32_t file_close(uint32_t handle) {
   HostFileSlot* slot = open_slot(handle);
   if (!slot) return kInvalidHandle;
   std::fclose(slot->stream);
-  *slot = HostFileSlot{nullptr, 0, LastTransfer::kNone};
+  *slot = HostFileSlot{nullptr, 0, LastTransfer::kNone, 0};
   return 0;
 }
 

@@ -94,7 +94,7 @@ TEST(DispatchTables, EveryHandledCallHasItsPublishedName) {
     std::span<const OsCall> calls;
     const OsCallNameTable* names;
     size_t count;
-  } layers[] = {{gemdos_calls(), &kGemdosNames, 25},
+  } layers[] = {{gemdos_calls(), &kGemdosNames, 26},
                 {bios_calls(), &kBiosNames, 3},
                 {xbios_calls(), &kXbiosNames, 1}};
   for (const auto& layer : layers) {
