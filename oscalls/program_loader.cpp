@@ -52,7 +52,7 @@ uint32_t environment_size(uint32_t env) {
     while (i + 1 < kMaxEnvironment && peek8(env + i) != 0) ++i;
     ++i;  // past the string's NUL
   }
-  return std::max<uint32_t>(i + 1, 2);
+  return std::clamp<uint32_t>(i + 1, 2, kMaxEnvironment);
 }
 
 // The copy always ends in two NULs, whatever the source held past the cap.
