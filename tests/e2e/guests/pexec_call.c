@@ -6,7 +6,7 @@
 #define LO(x) ((unsigned short)(unsigned long)(x))
 
 long Pexec(unsigned short mode, const char* name, const void* tail, const void* env) {
-  const unsigned short block[] = {0x4B,    mode,     HI(name), LO(name),
+  const unsigned short block[] = {0x4B,     mode,     HI(name), LO(name),
                                   HI(tail), LO(tail), HI(env),  LO(env)};
   return __trap1(block, sizeof block);
 }
