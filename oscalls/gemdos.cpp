@@ -56,6 +56,7 @@ constexpr OsCall kGemdosCalls[] = {
     {0x0048, "Malloc",   "size:l",                       malloc_call},
     {0x0049, "Mfree",    "block:p",                      mfree},
     {0x004A, "Mshrink",  "zero:w block:p newsize:l",     mshrink},
+    {0x004B, "Pexec",    "mode:w name:s tail:p env:p",   pexec},
     {0x004C, "Pterm",    "code:w",                       pterm},
     {0x004E, "Fsfirst",  "pattern:s attrib:w",           fsfirst},
     {0x004F, "Fsnext",   "",                             fsnext},

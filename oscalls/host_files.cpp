@@ -22,11 +22,14 @@ uint8_t bounce_buffer[kBounceBufferSize];
 
 namespace {
 
-constexpr HostFileSlot kFreeSlot{nullptr, 0, LastTransfer::kNone, -1};
+constexpr HostFileSlot kFreeSlot{nullptr, 0, LastTransfer::kNone, -1, 0};
 
 // Internal numbers of the redirected standard handles; a program's handle
 // is a 16-bit word, so these never come from the program.
 constexpr uint32_t kForcedBase = 0x10000;
+
+// The process level whose opens are being recorded (0: the first program).
+uint8_t file_owner;
 
 enum class HostOpen : uint8_t { kRead, kWriteExisting, kUpdate, kCreate };
 
@@ -142,7 +145,7 @@ int32_t open_into_slot(uint32_t path, const HostOpen* how, uint32_t attributes =
   if (*how == HostOpen::kCreate && (attributes & kAttrReadOnly) &&
       ::fstat(::fileno(stream), &st) == 0)
     ::fchmod(::fileno(stream), st.st_mode & 07555);
-  host_files[slot] = HostFileSlot{stream, 1, LastTransfer::kNone, -1};
+  host_files[slot] = HostFileSlot{stream, 1, LastTransfer::kNone, -1, file_owner};
   return slot + static_cast<int32_t>(kFirstFileHandle);
 }
 
@@ -162,6 +165,16 @@ void reset_host_files() {
   for (HostFileSlot& slot : host_files) slot = kFreeSlot;
   for (HostFileSlot& slot : forced_handles) slot = kFreeSlot;
   reset_dir_search();
+  file_owner = 0;
+}
+
+void set_file_owner(uint8_t owner) {
+  file_owner = owner;
+}
+
+void close_files_owned_by(uint8_t owner) {
+  for (HostFileSlot& slot : host_files)
+    if (slot.in_use && slot.owner == owner) release_slot(slot);
 }
 
 uint32_t route_handle(uint32_t handle) {
@@ -282,7 +295,9 @@ int32_t file_dup(uint32_t standard) {
   if (forced_handles[standard].in_use)
     slot = forced_handles[standard];
   else
-    slot = HostFileSlot{nullptr, 1, LastTransfer::kNone, static_cast<int8_t>(standard)};
+    slot = HostFileSlot{nullptr, 1, LastTransfer::kNone, static_cast<int8_t>(standard), 0};
+  // The duplicate is the caller's: a child's closes when the child ends.
+  slot.owner = file_owner;
   return free_slot + static_cast<int32_t>(kFirstFileHandle);
 }
 
@@ -292,7 +307,7 @@ int32_t file_force(uint32_t standard, uint32_t other) {
   if (other < kStandardHandles) {
     source = forced_handles[other].in_use
                  ? forced_handles[other]
-                 : HostFileSlot{nullptr, 1, LastTransfer::kNone, static_cast<int8_t>(other)};
+                 : HostFileSlot{nullptr, 1, LastTransfer::kNone, static_cast<int8_t>(other), 0};
   } else {
     const HostFileSlot* slot = open_slot(other);
     if (!slot || other >= kForcedBase) return kInvalidHandle;

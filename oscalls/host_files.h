@@ -37,6 +37,7 @@ struct HostFileSlot {
   uint8_t in_use;
   LastTransfer last;
   int8_t console = -1;
+  uint8_t owner = 0;  // the process level that opened it: 0 the first program
 };
 
 inline constexpr unsigned kStandardHandles = 6;
@@ -48,6 +49,13 @@ extern uint8_t bounce_buffer[kBounceBufferSize];
 
 // Marks every slot free (start-up; nothing is closed).
 void reset_host_files();
+
+// The process level that files opened from now on belong to. Handles are
+// shared: any level may use any open handle; only the end of a child closes
+// by owner.
+void set_file_owner(uint8_t owner);
+// Flushes and closes every file opened by `owner` (a child that ends).
+void close_files_owned_by(uint8_t owner);
 
 // GEMDOS name at guest address `path` to host name: a two-byte drive prefix
 // ("X:") is dropped, '\' becomes '/', 0x1A becomes a space, and the name is

@@ -2,21 +2,29 @@
 
 #include "machine/emu_memory.h"
 #include "oscalls/os_call_table.h"
+#include "oscalls/program_loader.h"
 
 namespace oscalls {
 
 uint32_t malloc_next;
+uint32_t malloc_limit;
+uint32_t mshrink_floor;
+uint32_t malloc_floor;
 
 namespace {
 constexpr uint32_t kMallocFreeQuery = 0xFFFFFFFF;
 }  // namespace
+
+uint32_t malloc_top() {
+  return malloc_limit != 0 ? malloc_limit : machine::peek32(kMemoryTopAddress);
+}
 
 // A bump allocator. Sizes are unsigned: a request that would reach the
 // memory top (computed without wrap-around) fails, so a huge or "negative"
 // size can never hand out memory above the top or move MallocNext down.
 void malloc_call(uint32_t) {
   const uint32_t size = param_read32();
-  const uint32_t top = machine::peek32(kMemoryTopAddress);
+  const uint32_t top = malloc_top();
   const uint32_t next = malloc_next;
   if (size == kMallocFreeQuery) {
     set_d0(next < top ? top - next : 0);
@@ -35,11 +43,20 @@ void mfree(uint32_t) {
   set_d0(0);
 }
 
+// The pointer moves to block + new size. A child may not shrink a block
+// below its own basepage (that memory is its parent's), and shrinking its
+// own program block leaves the pointer no lower than where its Malloc
+// started, which may lie above blocks its parent took after loading it.
 void mshrink(uint32_t) {
   param_read16();
   uint32_t block = param_read32();
   uint32_t new_size = param_read32();
-  malloc_next = block + new_size;
+  if (block < mshrink_floor) {
+    set_d0_signed(kInvalidMemoryBlock);
+    return;
+  }
+  const uint32_t end = block + new_size;
+  malloc_next = end < malloc_floor ? malloc_floor : end;
   set_d0(0);
 }
 

@@ -11,6 +11,7 @@
 #include "oscalls/host_files.h"
 #include "oscalls/install.h"
 #include "oscalls/memory.h"
+#include "oscalls/process.h"
 
 #ifndef VELLUM_BUILD_STAMP
 #define VELLUM_BUILD_STAMP "0000000000"
@@ -56,6 +57,7 @@ void write_command_tail(uint32_t tail_address, int count, char* const* params) {
 bool machine_setup() {
   machine::clear_memory();
   oscalls::reset_host_files();
+  oscalls::reset_processes();
   oscalls::install_os_calls();
   machine::install_os_rom();
   load_address = machine::peek32(machine::kOsRomBase + 0x0C);

@@ -71,6 +71,29 @@ void add_console(std::vector<E2eCase>& all) {
   }
 }
 
+// Programs that run other programs, found in the run's directory.
+void add_pexec_cases(std::vector<E2eCase>& all) {
+  E2eCase parent = run("PexecLoadAndGo", "pexec_parent", {}, "pexec_parent.out");
+  parent.programs_before = {"pexec_child", "bigchild"};
+  parent.directories = {"sub"};
+  parent.files_after = {{"shared.txt", "parent before\nchild line\nparent after\n"},
+                        {"child.txt", "written by the child, left open\n"}};
+  all.push_back(parent);
+
+  E2eCase fault = run("PexecChildFaults", "pexec_parent", {"fault"}, "pexec_parent.fault.out");
+  fault.programs_before = {"pexec_child"};
+  fault.files_after = {{"parent.txt", "written before the child faulted\n"}};
+  all.push_back(fault);
+
+  E2eCase modes = run("PexecModes", "pexec_modes", {}, "pexec_modes.out");
+  modes.programs_before = {"pexec_child"};
+  all.push_back(modes);
+
+  E2eCase regs = run("PexecKeepsTheParent", "pexec_regs", {}, "pexec_regs.out");
+  regs.programs_before = {"pexec_child"};
+  all.push_back(regs);
+}
+
 }  // namespace
 
 const std::vector<E2eCase>& e2e_cases() {
@@ -144,6 +167,7 @@ const std::vector<E2eCase>& e2e_cases() {
     all.push_back(run("ExitCode256", "exitcode", {"256"}, "exitcode.256.out", 0));
     all.push_back(run("ExitPterm0", "exitcode", {"p0"}, "exitcode.p0.out", 0));
 
+    add_pexec_cases(all);
     add_faults(all);
     add_console(all);
     all.push_back(run("MandelbrotExample", "mandel", {}, "mandel.out"));

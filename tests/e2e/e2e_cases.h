@@ -20,8 +20,11 @@ struct E2eCase {
   // for the same with '\' for '/'.
   std::string expected_output;
   int status = 0;
-  std::vector<std::string> directories;   // created before the run
-  std::vector<HostFile> files_before;     // created before the run
+  std::vector<std::string> directories;  // created before the run
+  std::vector<HostFile> files_before;    // created before the run
+  // Other guest programs (without .tos) copied into the directory before the
+  // run, as <name>.tos, for a program that runs them.
+  std::vector<std::string> programs_before;
   std::vector<HostFile> files_after;      // must exist afterwards, with this content
   std::vector<std::string> files_absent;  // must not exist afterwards
   // Standard input: a pipe holding these bytes and then its end; without

@@ -136,6 +136,11 @@ void run_case(const E2eCase& c, const fs::path& program) {
   ASSERT_FALSE(scratch.path().empty());
   for (const std::string& d : c.directories) fs::create_directories(scratch.path() / d);
   for (const HostFile& f : c.files_before) write_file(scratch.path() / f.path, f.content);
+  for (const std::string& p : c.programs_before) {
+    const fs::path built = fs::path(GUEST_DIR) / (p + ".tos");
+    ASSERT_TRUE(fs::exists(built)) << built << " was not built";
+    fs::copy_file(built, scratch.path() / built.filename());
+  }
 
   RunResult r = run_vellum(scratch.path(), program, c.args, c.timeout_seconds, c.input);
   ASSERT_FALSE(r.timed_out) << c.name << " still running after " << c.timeout_seconds

@@ -94,7 +94,7 @@ TEST(DispatchTables, EveryHandledCallHasItsPublishedName) {
     std::span<const OsCall> calls;
     const OsCallNameTable* names;
     size_t count;
-  } layers[] = {{gemdos_calls(), &kGemdosNames, 49},
+  } layers[] = {{gemdos_calls(), &kGemdosNames, 50},
                 {bios_calls(), &kBiosNames, 6},
                 {xbios_calls(), &kXbiosNames, 1}};
   for (const auto& layer : layers) {

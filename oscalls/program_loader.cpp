@@ -1,0 +1,207 @@
+#include "oscalls/program_loader.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "machine/emu_memory.h"
+#include "oscalls/host_files.h"
+#include "oscalls/host_paths.h"
+
+namespace oscalls {
+
+namespace {
+
+using machine::peek8;
+using machine::poke32;
+using machine::poke8;
+
+constexpr uint32_t kHeaderSize = 0x1C;
+constexpr uint32_t kProgramMagic = 0x601A;
+
+struct ProgramHeader {
+  uint32_t text, data, bss, symbols;
+  bool absolute;
+};
+
+uint32_t big_endian32(const uint8_t* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+// Long-aligned, as the first program's basepage is.
+uint32_t align_long(uint32_t address) {
+  return (address + 3) & ~3u;
+}
+
+void clear_guest(uint32_t address, uint32_t length) {
+  static const uint8_t kZeros[kBounceBufferSize] = {};
+  while (length > 0) {
+    const uint32_t n = std::min<uint32_t>(length, sizeof kZeros);
+    machine::copy_to_guest(address, kZeros, n);
+    address += n;
+    length -= n;
+  }
+}
+
+// Bytes the environment at `env` takes in the copy: its strings and the
+// empty string that ends it, at least two NULs, at most kMaxEnvironment.
+uint32_t environment_size(uint32_t env) {
+  if (env == 0) return 2;
+  uint32_t i = 0;
+  while (i + 1 < kMaxEnvironment) {
+    if (peek8(env + i) == 0) break;  // the empty string: the end
+    while (i + 1 < kMaxEnvironment && peek8(env + i) != 0) ++i;
+    ++i;  // past the string's NUL
+  }
+  return std::clamp<uint32_t>(i + 1, 2, kMaxEnvironment);
+}
+
+// The copy always ends in two NULs, whatever the source held past the cap.
+void copy_environment(uint32_t to, uint32_t env, uint32_t size) {
+  for (uint32_t i = 0; i + 2 < size; ++i) poke8(to + i, env ? peek8(env + i) : 0);
+  poke8(to + size - 2, 0);
+  poke8(to + size - 1, 0);
+}
+
+// Length byte and characters, up to and including a NUL; the last of the
+// 128 bytes is a NUL in any case.
+void copy_command_line(uint32_t to, uint32_t tail) {
+  if (tail == 0) return;  // the cleared basepage holds an empty line
+  for (uint32_t i = 0; i < kCommandLineBytes - 1; ++i) {
+    const uint32_t c = peek8(tail + i);
+    poke8(to + i, c);
+    if (i > 0 && c == 0) break;
+  }
+  poke8(to + kCommandLineBytes - 1, 0);
+}
+
+// Places the environment copy and the basepage for a program that needs
+// `program_size` bytes above the basepage; false when that does not fit.
+bool place(const NewProcess& request, uint64_t program_size, uint32_t& env_size,
+           LoadedProcess& out) {
+  const uint32_t env = request.environment;
+  env_size = environment_size(env);
+  out.region_start = align_long(request.start);
+  out.basepage = align_long(out.region_start + env_size);
+  const uint64_t end = uint64_t{out.basepage} + kBasepageSize + program_size + kMinimumChildStack;
+  return out.region_start >= request.start && end <= request.limit;
+}
+
+void write_basepage(const NewProcess& request, uint32_t env_size, const ProgramHeader& header,
+                    const LoadedProcess& out) {
+  const uint32_t bp = out.basepage;
+  copy_environment(out.region_start, request.environment, env_size);
+  clear_guest(bp, kBasepageSize);
+  const uint32_t text = bp + kBasepageSize;
+  poke32(bp + 0x00, bp);
+  poke32(bp + 0x04, request.limit);
+  poke32(bp + 0x08, text);
+  poke32(bp + 0x0C, header.text);
+  poke32(bp + 0x10, text + header.text);
+  poke32(bp + 0x14, header.data);
+  poke32(bp + 0x18, text + header.text + header.data);
+  poke32(bp + 0x1C, header.bss);
+  poke32(bp + 0x20, bp + 0x80);
+  poke32(bp + 0x24, request.parent);
+  poke32(bp + 0x2C, out.region_start);
+  copy_command_line(bp + 0x80, request.tail);
+}
+
+bool read_header(std::FILE* file, ProgramHeader& header) {
+  uint8_t raw[kHeaderSize];
+  if (std::fread(raw, 1, sizeof raw, file) != sizeof raw) return false;
+  if ((uint32_t{raw[0]} << 8 | raw[1]) != kProgramMagic) return false;
+  header.text = big_endian32(raw + 2);
+  header.data = big_endian32(raw + 6);
+  header.bss = big_endian32(raw + 10);
+  header.symbols = big_endian32(raw + 14);
+  header.absolute = raw[26] != 0 || raw[27] != 0;
+  // The file must hold the segments and symbols the header promises.
+  struct stat st;
+  if (fstat(fileno(file), &st) != 0) return false;
+  const uint64_t needed = uint64_t{kHeaderSize} + header.text + header.data + header.symbols;
+  return needed <= static_cast<uint64_t>(st.st_size);
+}
+
+bool copy_segments(std::FILE* file, uint32_t to, uint32_t length) {
+  while (length > 0) {
+    const uint32_t chunk = std::min<uint32_t>(length, kBounceBufferSize);
+    if (std::fread(bounce_buffer, 1, chunk, file) != chunk) return false;
+    machine::copy_to_guest(to, bounce_buffer, chunk);
+    to += chunk;
+    length -= chunk;
+  }
+  return true;
+}
+
+// The relocation table after the symbols: a long giving the offset of the
+// first fix-up from the text start (0: none), then distance bytes, 1 moving
+// on 254 bytes without a fix-up, 0 ending the table. Every fix-up must lie
+// inside the text and data; a table that leaves them, or the file ending
+// inside the table, makes the file no program.
+bool relocate(std::FILE* file, const ProgramHeader& header, uint32_t text) {
+  uint8_t first[4];
+  const size_t got = std::fread(first, 1, sizeof first, file);
+  if (got == 0) return true;  // no table at all: nothing to relocate
+  if (got != sizeof first) return false;
+  uint64_t offset = big_endian32(first);
+  if (offset == 0) return true;
+  const uint64_t image = uint64_t{header.text} + header.data;
+  for (;;) {
+    if (offset + 4 > image) return false;
+    const uint32_t at = text + static_cast<uint32_t>(offset);
+    poke32(at, machine::peek32(at) + text);
+    int c;
+    while ((c = std::fgetc(file)) == 1) offset += 254;
+    if (c == EOF) return false;
+    if (c == 0) return true;
+    offset += static_cast<uint32_t>(c);
+  }
+}
+
+}  // namespace
+
+// Found by the same rules as Fopen's names, case-insensitive lookup included.
+std::FILE* open_program_file(uint32_t name) {
+  char host_name[kHostNameSize];
+  if (resolve_host_path(name, host_name) != PathLookup::kFound) return nullptr;
+  struct stat st;
+  if (stat(host_name, &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+  return std::fopen(host_name, "rb");
+}
+
+int32_t create_basepage(const NewProcess& request, LoadedProcess& out) {
+  uint32_t env_size;
+  if (!place(request, 0, env_size, out)) return kNotEnoughMemory;
+  write_basepage(request, env_size, ProgramHeader{}, out);
+  out.image_end = out.basepage + kBasepageSize;
+  return 0;
+}
+
+int32_t load_program_file(uint32_t name, const NewProcess& request, LoadedProcess& out) {
+  std::FILE* file = open_program_file(name);
+  if (!file) return kFileNotFound;
+  ProgramHeader header;
+  uint32_t env_size = 0;
+  int32_t result = 0;
+  if (!read_header(file, header))
+    result = kNotProgramFile;
+  else if (!place(request, uint64_t{header.text} + header.data + header.bss, env_size, out))
+    result = kNotEnoughMemory;
+  if (result != 0) {
+    std::fclose(file);
+    return result;
+  }
+  const uint32_t text = out.basepage + kBasepageSize;
+  const uint32_t image = header.text + header.data;
+  bool ok = copy_segments(file, text, image) && std::fseek(file, header.symbols, SEEK_CUR) == 0;
+  if (ok && !header.absolute) ok = relocate(file, header, text);
+  std::fclose(file);
+  if (!ok) return kNotProgramFile;
+  clear_guest(text + image, header.bss);
+  write_basepage(request, env_size, header, out);
+  out.image_end = text + image + header.bss;
+  return 0;
+}
+
+}  // namespace oscalls
