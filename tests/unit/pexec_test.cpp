@@ -16,6 +16,7 @@
 #include "machine/emu_memory.h"
 #include "machine/os_rom.h"
 #include "oscall_test_support.h"
+#include "oscalls/dir_search.h"
 #include "oscalls/file_calls.h"
 #include "oscalls/gemdos.h"
 #include "oscalls/host_files.h"
