@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <iterator>
 
 #include "machine/emu_memory.h"
@@ -111,12 +112,30 @@ int32_t file_open(uint32_t path, uint32_t mode) {
   return open_into_slot(path, mode < std::size(kFopenModes) ? &kFopenModes[mode] : nullptr);
 }
 
+namespace {
+// GEMDOS "write fault": data the program wrote did not reach the host file.
+constexpr int32_t kWriteFault = -10;
+
+// Flushes and closes the slot's stream and frees the slot. False when any
+// data written through the stream was lost: an earlier flush that failed
+// (the stream's error flag) or the final flush or close.
+bool close_slot(HostFileSlot& slot) {
+  const bool earlier_error = std::ferror(slot.stream) != 0;
+  const bool closed = std::fclose(slot.stream) == 0;
+  slot = HostFileSlot{nullptr, 0, LastTransfer::kNone};
+  return closed && !earlier_error;
+}
+}  // namespace
+
 int32_t file_close(uint32_t handle) {
   HostFileSlot* slot = open_slot(handle);
   if (!slot) return kInvalidHandle;
-  std::fclose(slot->stream);
-  *slot = HostFileSlot{nullptr, 0, LastTransfer::kNone};
-  return 0;
+  return close_slot(*slot) ? 0 : kWriteFault;
+}
+
+void close_all_files() {
+  for (HostFileSlot& slot : host_files)
+    if (slot.in_use) close_slot(slot);
 }
 
 int32_t file_read(uint32_t handle, int32_t count, uint32_t buffer) {
@@ -124,6 +143,7 @@ int32_t file_read(uint32_t handle, int32_t count, uint32_t buffer) {
   if (!slot) return kInvalidHandle;
   if (count <= 0) return 0;
   begin_transfer(*slot, LastTransfer::kRead);
+  const bool write_error_before = std::ferror(slot->stream) != 0;
   uint32_t remaining = static_cast<uint32_t>(count);
   uint32_t total = 0;
   // A short read does not end the transfer; the next read finds the end.
@@ -136,6 +156,9 @@ int32_t file_read(uint32_t handle, int32_t count, uint32_t buffer) {
     total += static_cast<uint32_t>(n);
     remaining -= static_cast<uint32_t>(n);
   }
+  // A failed read (a write-only stream, a device error) loses no written
+  // data; the error flag is kept only for Fclose to report lost writes.
+  if (!write_error_before) std::clearerr(slot->stream);
   return static_cast<int32_t>(total);
 }
 
@@ -152,8 +175,13 @@ int32_t file_write(uint32_t handle, int32_t count, uint32_t buffer) {
     machine::copy_from_guest(bounce_buffer, buffer, chunk);
     const size_t n = std::fwrite(bounce_buffer, 1, chunk, slot->stream);
     total += static_cast<uint32_t>(n);
+    // A stream opened for reading refuses writes without losing anything:
+    // forget that error, so only lost data makes Fclose fail.
+    if (n < chunk && errno == EBADF) std::clearerr(slot->stream);
     // The count answers what the host took; a full disk or a read-only
-    // stream ends the transfer there.
+    // stream ends the transfer there. Data still in the stream's buffer is
+    // only known to be lost when it is flushed: a later Fwrite answers
+    // short then, and Fclose answers -10.
     if (n < chunk) break;
     buffer += static_cast<uint32_t>(chunk);
     remaining -= static_cast<uint32_t>(chunk);

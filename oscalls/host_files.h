@@ -49,7 +49,13 @@ int32_t file_create(uint32_t path);
 // Fopen: mode 0 read only, 1 write only (an existing file, not truncated),
 // 2 read and write; any other mode opens nothing and answers -33.
 int32_t file_open(uint32_t path, uint32_t mode);
+// Fclose: 0, or -10 (write fault) when the host could not store all the
+// data written through the handle (a failed flush now or earlier, a failed
+// close); the handle is freed either way.
 int32_t file_close(uint32_t handle);
+// Flushes and closes every open file and frees its slot: the end of every
+// run, however it ended, goes through here.
+void close_all_files();
 int32_t file_read(uint32_t handle, int32_t count, uint32_t buffer);
 // Handles 1 and 2 are the console.
 int32_t file_write(uint32_t handle, int32_t count, uint32_t buffer);
