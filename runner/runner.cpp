@@ -31,11 +31,12 @@ uint32_t command_tail_address;
 
 namespace {
 
-// About ten milliseconds of emulated work. The run loop flushes and checks
-// standard output and looks at end signals between timeslices; a signal handler also ends
-// the current one, but that store can be lost to the CPU's own update of its
-// budget, and then the next check is only one timeslice away.
-constexpr int32_t kTimeslice = 0x400000;
+// A million cycles: milliseconds of emulated work. The run loop flushes and
+// checks standard output and looks at end signals between timeslices; a
+// signal handler also ends the current one, but that store can be lost to
+// the CPU's own update of its budget, and then the next check is only one
+// timeslice away.
+constexpr int32_t kTimeslice = 0x100000;
 constexpr int kStartupFailure = -1;
 
 uint32_t memory_dump_enabled = VELLUM_MEMORY_DUMP;
