@@ -110,8 +110,7 @@ TEST_F(HostFilesEnd, CloseAllFilesCompletesAndFreesEverySlot) {
   // Nothing has reached the disk yet for the small ones: the host buffers.
   EXPECT_NE(file_text("f0"), want[0]);
   close_all_files();
-  for (unsigned i = 0; i < kHostFileSlots; ++i)
-    EXPECT_EQ(file_text(slot_file(i)), want[i]) << i;
+  for (unsigned i = 0; i < kHostFileSlots; ++i) EXPECT_EQ(file_text(slot_file(i)), want[i]) << i;
   EXPECT_EQ(file_open(name("f3"), 0), 16);  // every slot is free again
 }
 
