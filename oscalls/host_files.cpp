@@ -92,11 +92,20 @@ bool stream_shared(const HostFileSlot* slot) {
   return false;
 }
 
-// Frees a slot; its stream is closed unless another slot still uses it.
-// Answers -36 when closing the stream fails to write what it held.
+// GEMDOS "write fault": data the program wrote did not reach the host file.
+constexpr int32_t kWriteFault = -10;
+
+// Frees a slot; its stream is flushed and closed unless another slot still
+// uses it. Answers -10 when data written through the stream was lost: an
+// earlier flush that failed (the stream's error flag) or the final flush or
+// close.
 int32_t release_slot(HostFileSlot& slot) {
   int32_t result = 0;
-  if (slot.stream && !stream_shared(&slot) && std::fclose(slot.stream) != 0) result = kAccessDenied;
+  if (slot.stream && !stream_shared(&slot)) {
+    const bool earlier_error = std::ferror(slot.stream) != 0;
+    const bool closed = std::fclose(slot.stream) == 0;
+    if (earlier_error || !closed) result = kWriteFault;
+  }
   slot = kFreeSlot;
   return result;
 }
@@ -224,6 +233,13 @@ int32_t file_close(uint32_t handle) {
   return release_slot(*slot);
 }
 
+void close_all_files() {
+  for (HostFileSlot& slot : host_files)
+    if (slot.in_use) release_slot(slot);
+  for (HostFileSlot& slot : forced_handles)
+    if (slot.in_use) release_slot(slot);
+}
+
 int32_t file_read(uint32_t handle, int32_t count, uint32_t buffer) {
   handle = route_handle(handle);
   if (handle == 0) return console_read(count, buffer);
@@ -231,6 +247,7 @@ int32_t file_read(uint32_t handle, int32_t count, uint32_t buffer) {
   if (!slot) return kInvalidHandle;
   if (count <= 0) return 0;
   begin_transfer(*slot, LastTransfer::kRead);
+  const bool write_error_before = std::ferror(slot->stream) != 0;
   uint32_t remaining = static_cast<uint32_t>(count);
   uint32_t total = 0;
   // A short read does not end the transfer; the next read finds the end.
@@ -243,6 +260,9 @@ int32_t file_read(uint32_t handle, int32_t count, uint32_t buffer) {
     total += static_cast<uint32_t>(n);
     remaining -= static_cast<uint32_t>(n);
   }
+  // A failed read (a write-only stream, a device error) loses no written
+  // data; the error flag is kept only for Fclose to report lost writes.
+  if (!write_error_before) std::clearerr(slot->stream);
   return static_cast<int32_t>(total);
 }
 
@@ -265,8 +285,13 @@ int32_t file_write(uint32_t handle, int32_t count, uint32_t buffer) {
       return kAccessDenied;
     }
     total += static_cast<uint32_t>(n);
+    // A stream opened for reading refuses writes without losing anything:
+    // forget that error, so only lost data makes Fclose fail.
+    if (n < chunk && errno == EBADF) std::clearerr(slot->stream);
     // The count answers what the host took; a full disk or a read-only
-    // stream ends the transfer there.
+    // stream ends the transfer there. Data still in the stream's buffer is
+    // only known to be lost when it is flushed: a later Fwrite answers
+    // short then, and Fclose answers -10.
     if (n < chunk) break;
     buffer += static_cast<uint32_t>(chunk);
     remaining -= static_cast<uint32_t>(chunk);

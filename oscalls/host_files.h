@@ -81,7 +81,13 @@ int32_t file_create(uint32_t path, uint32_t attributes = 0);
 // any other mode opens nothing and answers -33. Modes 1 and 2 answer -36 on
 // a read-only file.
 int32_t file_open(uint32_t path, uint32_t mode);
+// Fclose: 0, or -10 (write fault) when the host could not store all the
+// data written through the handle (a failed flush now or earlier, a failed
+// close); the handle is freed either way.
 int32_t file_close(uint32_t handle);
+// Flushes and closes every open file (redirected standard handles too) and
+// frees its slot: the end of every run, however it ended, goes through here.
+void close_all_files();
 // Handle 0 reads the console's input.
 int32_t file_read(uint32_t handle, int32_t count, uint32_t buffer);
 // Handles 1 and 2 are the console.
