@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "machine/emu_memory.h"
+#include "machine/run_state.h"
 
 namespace oscalls {
 
@@ -29,6 +30,9 @@ bool buffered() {
 // readable; a hang-up or error counts as readable, as read() then reports
 // the end.
 bool readable(bool wait) {
+  // A wait gives way to the end of the run (an end signal, a failed
+  // output), so a program blocked on its input never outlives a Ctrl-C.
+  if (wait) return machine::wait_for_input(input_fd);
   pollfd p{input_fd, POLLIN, 0};
   for (;;) {
     const int n = ::poll(&p, 1, wait ? -1 : 0);
