@@ -9,6 +9,10 @@ namespace {
 uint32_t dta_address;
 }  // namespace
 
+void reset_file_calls() {
+  dta_address = 0;
+}
+
 void fsetdta(uint32_t) {
   dta_address = param_read32();
 }

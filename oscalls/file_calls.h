@@ -17,4 +17,8 @@ void fseek_call(uint32_t params);
 void fattrib(uint32_t params);
 void fforce(uint32_t params);
 
+// Back to the state of a fresh process (no DTA set), for a host that runs
+// several programs in one process.
+void reset_file_calls();
+
 }  // namespace oscalls
