@@ -15,6 +15,8 @@
 #include <string>
 
 #include "machine/emu_memory.h"
+#include "oscalls/install.h"
+#include "oscalls/memory.h"
 
 namespace {
 
@@ -290,6 +292,22 @@ TEST(ConsoleWrite, HugeCountGoesOutInChunksWithEveryByte) {
     }
     EXPECT_EQ(out.back(), memory[(start + count - 1) & machine::kAddressMask]) << count;
   }
+}
+
+// One process that runs program after program (the fuzz targets) resets the
+// OS state between them: what the last one left open is written out, and
+// its handles are free again.
+TEST_F(HostFiles, ResetOsStateClosesWhatTheLastProgramLeftOpen) {
+  ASSERT_EQ(file_create(name("A")), 16);
+  ASSERT_EQ(file_create(name("B")), 17);
+  put_guest(kBuffer, "data");
+  ASSERT_EQ(file_write(17, 4, kBuffer), 4);
+  malloc_next = 0x20000;
+  reset_os_state();
+  EXPECT_EQ(file_text("B"), "data");
+  EXPECT_EQ(file_write(17, 4, kBuffer), kInvalidHandle);
+  EXPECT_EQ(file_create(name("C")), 16);
+  EXPECT_EQ(malloc_next, 0u);
 }
 
 // --- seek ----------------------------------------------------------------------
