@@ -25,4 +25,5 @@ void fforce(uint32_t params);
 void fsfirst(uint32_t params);
 void fsnext(uint32_t params);
 
+
 }  // namespace oscalls

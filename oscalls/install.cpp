@@ -6,6 +6,9 @@
 #include "oscalls/bios_xbios.h"
 #include "oscalls/console.h"
 #include "oscalls/gemdos.h"
+#include "oscalls/host_files.h"
+#include "oscalls/memory.h"
+#include "oscalls/process.h"
 
 namespace oscalls {
 
@@ -16,6 +19,13 @@ void install_os_calls() {
   machine::register_os_channel(OsChannel::kAesVdi, aes_vdi_call);
   machine::register_os_channel(OsChannel::kBios, bios_dispatch);
   machine::register_os_channel(OsChannel::kXbios, xbios_dispatch);
+}
+
+void reset_os_state() {
+  close_all_files();
+  reset_host_files();  // the searches and the DTA too
+  reset_processes();
+  malloc_next = 0;
 }
 
 }  // namespace oscalls

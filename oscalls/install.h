@@ -6,4 +6,9 @@ namespace oscalls {
 // Registers the GEMDOS, BIOS, XBIOS and AES/VDI handlers with the bus.
 void install_os_calls();
 
+// Closes every file the last program left open and forgets its OS state
+// (DTA, Malloc pointer), so one process can run program after program: the
+// fuzz targets do. The normal runner runs one program and never needs it.
+void reset_os_state();
+
 }  // namespace oscalls

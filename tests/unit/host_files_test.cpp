@@ -16,6 +16,8 @@
 
 #include "machine/emu_memory.h"
 #include "oscalls/host_paths.h"
+#include "oscalls/install.h"
+#include "oscalls/memory.h"
 
 namespace {
 
@@ -280,6 +282,43 @@ TEST(ConsoleWrite, PrintsTheBytesAndAnswersTheCount) {
     EXPECT_EQ(file_write(r.handle, r.count, r.buffer), r.count < 0 ? 0 : r.count);
     EXPECT_TRUE(testing::internal::GetCapturedStdout() == r.output) << r.count;
   }
+}
+
+// Fuzzing found Fwrite(1, 1 GB) busy for minutes: the console write went a
+// byte at a time. Now it goes a BounceBuffer at a time; every byte must still
+// come out in order, across chunk edges and round the top of memory.
+TEST(ConsoleWrite, HugeCountGoesOutInChunksWithEveryByte) {
+  machine::clear_memory();
+  const uint32_t start = 0xFFFF00;
+  const std::string memory = pattern(machine::kMemorySize);
+  put_guest(0, memory);
+  for (int32_t count : {511, 512, 513, 1300, 0x01000000 + 700}) {
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(file_write(1, count, start), 0);
+    const std::string out = testing::internal::GetCapturedStdout();
+    ASSERT_EQ(out.size(), static_cast<size_t>(count));
+    for (size_t i = 0; i < out.size(); i += 97) {
+      const uint32_t at = (start + static_cast<uint32_t>(i)) & machine::kAddressMask;
+      ASSERT_EQ(out[i], memory[at]) << count << " +" << i;
+    }
+    EXPECT_EQ(out.back(), memory[(start + count - 1) & machine::kAddressMask]) << count;
+  }
+}
+
+// One process that runs program after program (the fuzz targets) resets the
+// OS state between them: what the last one left open is written out, and
+// its handles are free again.
+TEST_F(HostFiles, ResetOsStateClosesWhatTheLastProgramLeftOpen) {
+  ASSERT_EQ(file_create(name("A")), 16);
+  ASSERT_EQ(file_create(name("B")), 17);
+  put_guest(kBuffer, "data");
+  ASSERT_EQ(file_write(17, 4, kBuffer), 4);
+  malloc_next = 0x20000;
+  reset_os_state();
+  EXPECT_EQ(file_text("B"), "data");
+  EXPECT_EQ(file_write(17, 4, kBuffer), kInvalidHandle);
+  EXPECT_EQ(file_create(name("C")), 16);
+  EXPECT_EQ(malloc_next, 0u);
 }
 
 // --- seek ----------------------------------------------------------------------
