@@ -1,5 +1,6 @@
 #include "oscalls/os_call_table.h"
 
+#include <cstdarg>
 #include <cstdio>
 
 #include "cpu/cpu_state.h"
@@ -16,9 +17,12 @@ struct TraceLine {
   char text[512];
   size_t length = 0;
 
-  void add(const char* format, auto... values) {
+  __attribute__((format(printf, 2, 3))) void add(const char* format, ...) {
     if (length >= sizeof text) return;
-    int n = std::snprintf(text + length, sizeof text - length, format, values...);
+    std::va_list values;
+    va_start(values, format);
+    int n = std::vsnprintf(text + length, sizeof text - length, format, values);
+    va_end(values);
     if (n > 0) length += static_cast<size_t>(n);
     if (length >= sizeof text) length = sizeof text - 1;
   }
