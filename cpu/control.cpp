@@ -1,4 +1,5 @@
 // CPU state, status-register assembly and the control interface.
+#include <cstdio>
 #include <cstring>
 
 #include "cpu/cpu_state.h"
@@ -13,6 +14,24 @@ int32_t cycle_budget;
 int32_t initial_budget;
 
 namespace {
+
+// A counting build keeps the number of executed instructions apart from the
+// cycle budget (which charges more for some instructions) and reports it
+// when the process ends; other builds compile the counter away.
+#if VELLUM_COUNT_INSTRUCTIONS
+uint64_t executed_instructions;
+struct InstructionCountReport {
+  ~InstructionCountReport() {
+    std::fprintf(stderr, "vellum: %llu instructions\n",
+                 static_cast<unsigned long long>(executed_instructions));
+  }
+} instruction_count_report;
+inline void count_instruction() {
+  ++executed_instructions;
+}
+#else
+inline void count_instruction() {}
+#endif
 
 bool tables_built;
 
@@ -133,6 +152,7 @@ int32_t execute(int32_t budget) {
     cpu.pc += 2;
     cpu.ir = machine::Read16(cpu.instr_addr & cpu.address_mask) & 0xFFFF;
     instruction_jump_table[cpu.ir]();
+    count_instruction();
     charge();
   } while (cycle_budget > 0);
   charge();
