@@ -28,16 +28,16 @@ configure() {  # directory, extra options...
   local dir=$1
   shift
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=$cc \
-    -DCMAKE_CXX_COMPILER=$cxx "$@" > "$dir.configure.log" 2>&1 ||
-    { cat "$dir.configure.log" >&2; exit 1; }
+    -DCMAKE_CXX_COMPILER=$cxx "$@" > "$dir/bench-configure.log" 2>&1 ||
+    { cat "$dir/bench-configure.log" >&2; exit 1; }
 }
 mkdir -p "$build" "$count_build"
 configure "$build" -DVELLUM_TESTS=ON
 configure "$count_build" -DVELLUM_TESTS=OFF -DVELLUM_COUNT_INSTRUCTIONS=ON
-cmake --build "$build" -j$jobs --target vellum vellum-proctime workloads > "$build.build.log" 2>&1 ||
-  { tail -30 "$build.build.log" >&2; exit 1; }
-cmake --build "$count_build" -j$jobs --target vellum > "$count_build.build.log" 2>&1 ||
-  { tail -30 "$count_build.build.log" >&2; exit 1; }
+cmake --build "$build" -j$jobs --target vellum vellum-proctime workloads > "$build/bench-build.log" 2>&1 ||
+  { tail -30 "$build/bench-build.log" >&2; exit 1; }
+cmake --build "$count_build" -j$jobs --target vellum > "$count_build/bench-build.log" 2>&1 ||
+  { tail -30 "$count_build/bench-build.log" >&2; exit 1; }
 
 vellum=$build/vellum
 counting=$count_build/vellum

@@ -363,14 +363,14 @@ inline constexpr uint32_t kSizeBits = kSizeIndex<S> << 6;
 struct SizedName {
   const char* name[3];
   template <Size S>
-  const char* of() const {
+  constexpr const char* of() const {
     return name[kSizeIndex<S>];
   }
 };
 
 // Calls f.template operator()<S>() for byte, word and long.
 template <class F>
-inline void for_each_size(F f) {
+constexpr void for_each_size(F f) {
   f.template operator()<Size::Byte>();
   f.template operator()<Size::Word>();
   f.template operator()<Size::Long>();

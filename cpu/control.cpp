@@ -33,8 +33,6 @@ inline void count_instruction() {
 inline void count_instruction() {}
 #endif
 
-bool tables_built;
-
 struct ModelRow {
   uint32_t type_code, address_mask, sr_mask, cycle_table;
 };
@@ -105,11 +103,8 @@ void host_sr_store(uint32_t value) {
   cpu.m = (v >> 11) & 2;
 }
 
-void init() {
-  if (tables_built) return;
-  build_decode_tables();
-  tables_built = true;
-}
+// The decode tables are constant data, built when vellum is compiled.
+void init() {}
 
 void set_cpu_type(unsigned type) {
   if (type < 1 || type > 4) return;

@@ -1,10 +1,12 @@
 // MOVE, MOVEA, MOVEQ, MOVEM, MOVEP, LEA, PEA, EXG, LINK, UNLK, moves to and from SR, CCR and USP.
+#pragma once
+
 #include "cpu/decode_table.h"
 #include "cpu/exceptions.h"
 #include "cpu/operand.h"
 #include "cpu/row_generators.h"
 
-namespace m68k {
+namespace m68k::move_ops {
 
 namespace {
 
@@ -66,7 +68,8 @@ constexpr uint32_t move_row_mask(Ea src, Ea dst) {
 }
 
 template <Size S, Ea Src, Ea... Dsts>
-void add_move_rows_from(EaList<Dsts...>, uint32_t base, const char* family) {
+constexpr void add_move_rows_from(RowSink& add_row, EaList<Dsts...>, uint32_t base,
+                                  const char* family) {
   (add_row(&op_move<S, Src, Dsts>, move_row_mask(Src, Dsts),
            base | ea_bits(Src) | move_dest_bits(Dsts), family),
    ...);
@@ -76,8 +79,9 @@ void add_move_rows_from(EaList<Dsts...>, uint32_t base, const char* family) {
 // field fall into later mask groups than the general rows they override, so
 // the A7 byte forms replace the A7 slots of the general rows.
 template <Size S, Ea... Srcs, class Dsts>
-void add_move_size(EaList<Srcs...>, Dsts dsts, uint32_t base, const char* family) {
-  (add_move_rows_from<S, Srcs>(dsts, base, family), ...);
+constexpr void add_move_size(RowSink& add_row, EaList<Srcs...>, Dsts dsts, uint32_t base,
+                             const char* family) {
+  (add_move_rows_from<S, Srcs>(add_row, dsts, base, family), ...);
 }
 
 using MoveByteSources =
@@ -247,47 +251,47 @@ void op_unlk_a7() {
 
 }  // namespace
 
-void add_move_rows() {
+constexpr void add_move_rows(RowSink& add_row) {
   add_row(&op_moveq, 0xF100, 0x7000, "MOVE.q");
 
-  add_move_size<Size::Byte>(MoveByteSources{}, MoveByteDests{}, 0x1000, "MOVE.b");
-  add_move_size<Size::Word>(AllModes{}, DataAlterable{}, 0x3000, "MOVE.w");
-  add_move_size<Size::Long>(AllModes{}, DataAlterable{}, 0x2000, "MOVE.l");
-  add_ea_rows<Size::Word, true>(AllModes{}, 0x3040, "MOVEA.w",
+  add_move_size<Size::Byte>(add_row, MoveByteSources{}, MoveByteDests{}, 0x1000, "MOVE.b");
+  add_move_size<Size::Word>(add_row, AllModes{}, DataAlterable{}, 0x3000, "MOVE.w");
+  add_move_size<Size::Long>(add_row, AllModes{}, DataAlterable{}, 0x2000, "MOVE.l");
+  add_ea_rows<Size::Word, true>(add_row, AllModes{}, 0x3040, "MOVEA.w",
                                 []<Ea M>() -> Handler { return &op_movea<Size::Word, M>; });
-  add_ea_rows<Size::Long, true>(AllModes{}, 0x2040, "MOVEA.l",
+  add_ea_rows<Size::Long, true>(add_row, AllModes{}, 0x2040, "MOVEA.l",
                                 []<Ea M>() -> Handler { return &op_movea<Size::Long, M>; });
 
-  add_ea_rows<Size::Word, false>(DataAlterable{}, 0x40C0, "MOVEfromSR",
+  add_ea_rows<Size::Word, false>(add_row, DataAlterable{}, 0x40C0, "MOVEfromSR",
                                  []<Ea M>() -> Handler { return &op_move_from_sr<M>; });
-  add_ea_rows<Size::Word, false>(DataModes{}, 0x44C0, "MOVEtoCCR",
+  add_ea_rows<Size::Word, false>(add_row, DataModes{}, 0x44C0, "MOVEtoCCR",
                                  []<Ea M>() -> Handler { return &op_move_to_ccr<M>; });
-  add_ea_rows<Size::Word, false>(DataModes{}, 0x46C0, "MOVEtoSR",
+  add_ea_rows<Size::Word, false>(add_row, DataModes{}, 0x46C0, "MOVEtoSR",
                                  []<Ea M>() -> Handler { return &op_move_to_sr<M>; });
   add_row(&op_move_to_usp, 0xFFF8, 0x4E60, "MOVEtoUSP");
   add_row(&op_move_from_usp, 0xFFF8, 0x4E68, "MOVEfromUSP");
 
-  add_ea_rows<Size::Word, false>(MovemToMemoryModes{}, 0x4880, "MOVEM.w", []<Ea M>() -> Handler {
-    return &op_movem_to_memory<Size::Word, M>;
-  });
-  add_ea_rows<Size::Long, false>(MovemToMemoryModes{}, 0x48C0, "MOVEM.l", []<Ea M>() -> Handler {
-    return &op_movem_to_memory<Size::Long, M>;
-  });
-  add_ea_rows<Size::Word, false>(MovemToRegisterModes{}, 0x4C80, "MOVEM.w", []<Ea M>() -> Handler {
-    return &op_movem_to_registers<Size::Word, M>;
-  });
-  add_ea_rows<Size::Long, false>(MovemToRegisterModes{}, 0x4CC0, "MOVEM.l", []<Ea M>() -> Handler {
-    return &op_movem_to_registers<Size::Long, M>;
-  });
+  add_ea_rows<Size::Word, false>(
+      add_row, MovemToMemoryModes{}, 0x4880, "MOVEM.w",
+      []<Ea M>() -> Handler { return &op_movem_to_memory<Size::Word, M>; });
+  add_ea_rows<Size::Long, false>(
+      add_row, MovemToMemoryModes{}, 0x48C0, "MOVEM.l",
+      []<Ea M>() -> Handler { return &op_movem_to_memory<Size::Long, M>; });
+  add_ea_rows<Size::Word, false>(
+      add_row, MovemToRegisterModes{}, 0x4C80, "MOVEM.w",
+      []<Ea M>() -> Handler { return &op_movem_to_registers<Size::Word, M>; });
+  add_ea_rows<Size::Long, false>(
+      add_row, MovemToRegisterModes{}, 0x4CC0, "MOVEM.l",
+      []<Ea M>() -> Handler { return &op_movem_to_registers<Size::Long, M>; });
 
   add_row(&op_movep<Size::Word, false>, 0xF1F8, 0x0108, "MOVEP.w");
   add_row(&op_movep<Size::Long, false>, 0xF1F8, 0x0148, "MOVEP.l");
   add_row(&op_movep<Size::Word, true>, 0xF1F8, 0x0188, "MOVEP.w");
   add_row(&op_movep<Size::Long, true>, 0xF1F8, 0x01C8, "MOVEP.l");
 
-  add_ea_rows<Size::Long, true>(ControlModes{}, 0x41C0, "LEA",
+  add_ea_rows<Size::Long, true>(add_row, ControlModes{}, 0x41C0, "LEA",
                                 []<Ea M>() -> Handler { return &op_lea<M>; });
-  add_ea_rows<Size::Long, false>(ControlModes{}, 0x4840, "PEA",
+  add_ea_rows<Size::Long, false>(add_row, ControlModes{}, 0x4840, "PEA",
                                  []<Ea M>() -> Handler { return &op_pea<M>; });
 
   add_row(&op_exg<ExgKind::DataData>, 0xF1F8, 0xC140, "EXG");
@@ -300,4 +304,4 @@ void add_move_rows() {
   add_row(&op_unlk_a7, 0xFFFF, 0x4E5F, "UNLINK");
 }
 
-}  // namespace m68k
+}  // namespace m68k::move_ops

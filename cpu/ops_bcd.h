@@ -2,11 +2,13 @@
 //
 // Z is only ever cleared, never set, so a multi-byte decimal chain that
 // starts with Z set ends with Z telling whether the whole number is zero.
+#pragma once
+
 #include "cpu/decode_table.h"
 #include "cpu/operand.h"
 #include "cpu/row_generators.h"
 
-namespace m68k {
+namespace m68k::bcd_ops {
 
 namespace {
 
@@ -89,7 +91,7 @@ constexpr uint8_t kPairRegCycles020 = 4, kPairMemCycles020 = 16;
 // memory row so they replace its A7 slots: source A7 in bits 0-2, then
 // destination A7 in bits 9-11, then both.
 template <Bcd Op>
-void add_pair_rows(uint32_t base, const char* family) {
+constexpr void add_pair_rows(RowSink& add_row, uint32_t base, const char* family) {
   using enum Ea;
   add_row(&op_decimal_pair<Op, Dn, Dn>, 0xF1F8, base, family, kPairRegCycles, kPairRegCycles,
           kPairRegCycles020);
@@ -104,12 +106,12 @@ void add_pair_rows(uint32_t base, const char* family) {
 
 }  // namespace
 
-void add_bcd_rows() {
-  add_pair_rows<Bcd::Add>(0xC100, "ABCD");
-  add_pair_rows<Bcd::Sub>(0x8100, "SBCD");
+constexpr void add_bcd_rows(RowSink& add_row) {
+  add_pair_rows<Bcd::Add>(add_row, 0xC100, "ABCD");
+  add_pair_rows<Bcd::Sub>(add_row, 0x8100, "SBCD");
   // Eight data-alterable modes; the generator adds (A7)+ and -(A7).
-  add_ea_rows<Size::Byte, false>(DataAlterable{}, 0x4800, "NBCD",
+  add_ea_rows<Size::Byte, false>(add_row, DataAlterable{}, 0x4800, "NBCD",
                                  []<Ea M>() -> Handler { return &op_nbcd<M>; });
 }
 
-}  // namespace m68k
+}  // namespace m68k::bcd_ops

@@ -1,12 +1,14 @@
 // MULU.W, MULS.W, DIVU.W, DIVS.W: a 16-bit source against the data register
 // in bits 9-11, which receives the 32-bit product, or the remainder and
 // quotient of its 32-bit dividend.
+#pragma once
+
 #include "cpu/decode_table.h"
 #include "cpu/exceptions.h"
 #include "cpu/operand.h"
 #include "cpu/row_generators.h"
 
-namespace m68k {
+namespace m68k::muldiv_ops {
 
 namespace {
 
@@ -94,7 +96,7 @@ struct MulDivForm {
 
 // Word sources have no A7 byte forms: one row per mode, with its time.
 template <MulDiv Op, Ea... Ms>
-void add_timed_rows(EaList<Ms...>, const MulDivForm& f) {
+constexpr void add_timed_rows(RowSink& add_row, EaList<Ms...>, const MulDivForm& f) {
   (add_row(&op_muldiv<Op, Ms>, ea_row_mask(Ms, true), f.base | ea_bits(Ms), f.family,
            static_cast<uint8_t>(f.c68000 + ea_calc_cycles(Ms)),
            static_cast<uint8_t>(f.c68010 + ea_calc_cycles(Ms)), f.c68020),
@@ -103,11 +105,11 @@ void add_timed_rows(EaList<Ms...>, const MulDivForm& f) {
 
 }  // namespace
 
-void add_muldiv_rows() {
-  add_timed_rows<MulDiv::Mulu>(DataModes{}, {0xC0C0, "MULU", 70, 40, 27});
-  add_timed_rows<MulDiv::Muls>(DataModes{}, {0xC1C0, "MULS", 70, 42, 28});
-  add_timed_rows<MulDiv::Divu>(DataModes{}, {0x80C0, "DIVU", 140, 108, 44});
-  add_timed_rows<MulDiv::Divs>(DataModes{}, {0x81C0, "DIVS", 158, 122, 56});
+constexpr void add_muldiv_rows(RowSink& add_row) {
+  add_timed_rows<MulDiv::Mulu>(add_row, DataModes{}, {0xC0C0, "MULU", 70, 40, 27});
+  add_timed_rows<MulDiv::Muls>(add_row, DataModes{}, {0xC1C0, "MULS", 70, 42, 28});
+  add_timed_rows<MulDiv::Divu>(add_row, DataModes{}, {0x80C0, "DIVU", 140, 108, 44});
+  add_timed_rows<MulDiv::Divs>(add_row, DataModes{}, {0x81C0, "DIVS", 158, 122, 56});
 }
 
-}  // namespace m68k
+}  // namespace m68k::muldiv_ops

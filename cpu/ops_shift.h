@@ -7,11 +7,13 @@
 // memory word by one. Counts of 32 and more reach the long forms, so every
 // host shift below goes through shl/shr, which give 0 for a shift of 32 or
 // more instead of undefined behaviour.
+#pragma once
+
 #include "cpu/decode_table.h"
 #include "cpu/operand.h"
 #include "cpu/row_generators.h"
 
-namespace m68k {
+namespace m68k::shift_ops {
 namespace {
 
 inline uint32_t shl(uint32_t v, unsigned n) {
@@ -238,7 +240,7 @@ constexpr uint8_t memory_cycles() {
 }
 
 template <class Op, Size S>
-void add_register_rows(const ShiftKind& k, unsigned size_index) {
+constexpr void add_register_rows(RowSink& add_row, const ShiftKind& k, unsigned size_index) {
   const uint32_t base = 0xE000 | (k.left << 8) | (size_index << 6) | (k.kind << 3);
   const uint8_t c = kRegisterCycles[size_index];
   add_row(&shift_dn_by_immediate<Op, S>, 0xF1F8, base, k.family[size_index], c, c, 6);
@@ -246,31 +248,32 @@ void add_register_rows(const ShiftKind& k, unsigned size_index) {
 }
 
 template <class Op, Ea... Ms>
-void add_memory_rows(EaList<Ms...>, uint32_t base, const char* family) {
+constexpr void add_memory_rows(RowSink& add_row, EaList<Ms...>, uint32_t base, const char* family) {
   (add_row(&shift_memory_word<Op, Ms>, ea_row_mask(Ms, false), base | ea_bits(Ms), family,
            memory_cycles<Ms>(), memory_cycles<Ms>(), 5),
    ...);
 }
 
 template <class Op>
-void add_operation_rows(const ShiftKind& k) {
-  add_register_rows<Op, Size::Byte>(k, 0);
-  add_register_rows<Op, Size::Word>(k, 1);
-  add_register_rows<Op, Size::Long>(k, 2);
-  add_memory_rows<Op>(MemoryAlterable{}, 0xE0C0 | (k.kind << 9) | (k.left << 8), k.family[1]);
+constexpr void add_operation_rows(RowSink& add_row, const ShiftKind& k) {
+  add_register_rows<Op, Size::Byte>(add_row, k, 0);
+  add_register_rows<Op, Size::Word>(add_row, k, 1);
+  add_register_rows<Op, Size::Long>(add_row, k, 2);
+  add_memory_rows<Op>(add_row, MemoryAlterable{}, 0xE0C0 | (k.kind << 9) | (k.left << 8),
+                      k.family[1]);
 }
 
 }  // namespace
 
-void add_shift_rows() {
-  add_operation_rows<Asr>({0, 0, {"ASR.b", "ASR.w", "ASR.l"}});
-  add_operation_rows<Asl>({0, 1, {"ASL.b", "ASL.w", "ASL.l"}});
-  add_operation_rows<Lsr>({1, 0, {"LSR.b", "LSR.w", "LSR.l"}});
-  add_operation_rows<Lsl>({1, 1, {"LSL.b", "LSL.w", "LSL.l"}});
-  add_operation_rows<Roxr>({2, 0, {"ROXR.b", "ROXR.w", "ROXR.l"}});
-  add_operation_rows<Roxl>({2, 1, {"ROXL.b", "ROXL.w", "ROXL.l"}});
-  add_operation_rows<Ror>({3, 0, {"ROR.b", "ROR.w", "ROR.l"}});
-  add_operation_rows<Rol>({3, 1, {"ROL.b", "ROL.w", "ROL.l"}});
+constexpr void add_shift_rows(RowSink& add_row) {
+  add_operation_rows<Asr>(add_row, {0, 0, {"ASR.b", "ASR.w", "ASR.l"}});
+  add_operation_rows<Asl>(add_row, {0, 1, {"ASL.b", "ASL.w", "ASL.l"}});
+  add_operation_rows<Lsr>(add_row, {1, 0, {"LSR.b", "LSR.w", "LSR.l"}});
+  add_operation_rows<Lsl>(add_row, {1, 1, {"LSL.b", "LSL.w", "LSL.l"}});
+  add_operation_rows<Roxr>(add_row, {2, 0, {"ROXR.b", "ROXR.w", "ROXR.l"}});
+  add_operation_rows<Roxl>(add_row, {2, 1, {"ROXL.b", "ROXL.w", "ROXL.l"}});
+  add_operation_rows<Ror>(add_row, {3, 0, {"ROR.b", "ROR.w", "ROR.l"}});
+  add_operation_rows<Rol>(add_row, {3, 1, {"ROL.b", "ROL.w", "ROL.l"}});
 }
 
-}  // namespace m68k
+}  // namespace m68k::shift_ops

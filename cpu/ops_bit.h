@@ -5,11 +5,13 @@
 // word, and the destination mode picks a whole data register (bit number
 // mod 32) or one byte (bit number mod 8). Only Z changes; X, N, V and C keep
 // their values.
+#pragma once
+
 #include "cpu/decode_table.h"
 #include "cpu/operand.h"
 #include "cpu/row_generators.h"
 
-namespace m68k {
+namespace m68k::bit_ops {
 namespace {
 
 struct Btst {
@@ -56,7 +58,7 @@ struct BitKind {
 };
 
 template <class Op, bool ImmediateBit, Ea M>
-void add_bit_row(const BitKind& k) {
+constexpr void add_bit_row(RowSink& add_row, const BitKind& k) {
   const uint32_t base = (ImmediateBit ? 0x0800 : 0x0100) | (k.op << 6);
   // The immediate bit number costs a fetch of 4 more.
   const unsigned extra = ImmediateBit ? 4 : 0;
@@ -69,10 +71,10 @@ void add_bit_row(const BitKind& k) {
 // Byte (An)+ and -(An) on A7 step by 2: their rows come after the general
 // ones so they take the A7 slots over.
 template <class Op, bool ImmediateBit, Ea... Ms>
-void add_bit_rows_for(EaList<Ms...>, const BitKind& k) {
-  (add_bit_row<Op, ImmediateBit, Ms>(k), ...);
-  add_bit_row<Op, ImmediateBit, Ea::PostIncA7>(k);
-  add_bit_row<Op, ImmediateBit, Ea::PreDecA7>(k);
+constexpr void add_bit_rows_for(RowSink& add_row, EaList<Ms...>, const BitKind& k) {
+  (add_bit_row<Op, ImmediateBit, Ms>(add_row, k), ...);
+  add_bit_row<Op, ImmediateBit, Ea::PostIncA7>(add_row, k);
+  add_bit_row<Op, ImmediateBit, Ea::PreDecA7>(add_row, k);
 }
 
 using AlterableTargets =
@@ -84,18 +86,18 @@ using RegisterTestTargets = EaList<Ea::Dn, Ea::Ind, Ea::PostInc, Ea::PreDec, Ea:
                                    Ea::AbsW, Ea::AbsL, Ea::PcDisp, Ea::PcIndex, Ea::Imm>;
 
 template <class Op, class Targets, class ImmTargets>
-void add_instruction_rows(const BitKind& k) {
-  add_bit_rows_for<Op, false>(Targets{}, k);
-  add_bit_rows_for<Op, true>(ImmTargets{}, k);
+constexpr void add_instruction_rows(RowSink& add_row, const BitKind& k) {
+  add_bit_rows_for<Op, false>(add_row, Targets{}, k);
+  add_bit_rows_for<Op, true>(add_row, ImmTargets{}, k);
 }
 
 }  // namespace
 
-void add_bit_rows() {
-  add_instruction_rows<Btst, RegisterTestTargets, TestTargets>({0, "BTST", 6, 4});
-  add_instruction_rows<Bchg, AlterableTargets, AlterableTargets>({1, "BCHG", 8, 8});
-  add_instruction_rows<Bclr, AlterableTargets, AlterableTargets>({2, "BCLR", 10, 8});
-  add_instruction_rows<Bset, AlterableTargets, AlterableTargets>({3, "BSET", 8, 8});
+constexpr void add_bit_rows(RowSink& add_row) {
+  add_instruction_rows<Btst, RegisterTestTargets, TestTargets>(add_row, {0, "BTST", 6, 4});
+  add_instruction_rows<Bchg, AlterableTargets, AlterableTargets>(add_row, {1, "BCHG", 8, 8});
+  add_instruction_rows<Bclr, AlterableTargets, AlterableTargets>(add_row, {2, "BCLR", 10, 8});
+  add_instruction_rows<Bset, AlterableTargets, AlterableTargets>(add_row, {3, "BSET", 8, 8});
 }
 
-}  // namespace m68k
+}  // namespace m68k::bit_ops
