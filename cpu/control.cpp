@@ -5,6 +5,7 @@
 #include "cpu/cpu_state.h"
 #include "cpu/decode_table.h"
 #include "cpu/exceptions.h"
+#include "cpu/flags.h"
 #include "machine/memory_bus.h"
 
 namespace m68k {
@@ -79,11 +80,11 @@ uint32_t sr_build() {
 }
 
 void ccr_write(uint32_t v) {
-  cpu.flag_x = (v << 4) & 0x100;
-  cpu.flag_n = (v << 4) & 0x80;
-  cpu.flag_z = (v & 4) ? 0 : 1;
-  cpu.flag_v = (v << 6) & 0x80;
-  cpu.flag_c = (v << 8) & 0x100;
+  set_x((v << 4) & 0x100);
+  set_n((v << 4) & 0x80);
+  set_z((v & 4) ? 0 : 1);
+  set_v((v << 6) & 0x80);
+  set_c((v << 8) & 0x100);
 }
 
 void sr_write(uint32_t value) {
@@ -143,9 +144,10 @@ int32_t execute(int32_t budget) {
   cycle_budget = budget;
   charge();
   do {
-    cpu.instr_addr = cpu.pc;
-    cpu.pc += 2;
-    cpu.ir = machine::Read16(cpu.instr_addr & cpu.address_mask) & 0xFFFF;
+    const uint32_t pc = cpu.pc;
+    store_word(cpu.instr_addr, pc);
+    store_word(cpu.pc, pc + 2);
+    cpu.ir = machine::Read16(pc & cpu.address_mask) & 0xFFFF;
     instruction_jump_table[cpu.ir]();
     count_instruction();
     charge();

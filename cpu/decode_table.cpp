@@ -57,7 +57,7 @@ constexpr RowSink kRows = collect_rows();
 // 68010: the count field in bits 9-11, where 0 means 8.
 constexpr unsigned shift_count_cycles(uint32_t opcode) {
   if ((opcode & 0xF020) != 0xE000) return 0;
-  return 2 * ((((opcode >> 9) - 1) & 7) + 1);
+  return 2 * count_field_value((opcode >> 9) & 7);
 }
 
 // Every opcode starts as ILLEGAL with no cycles; then each row, in group

@@ -190,14 +190,17 @@ inline uint32_t pop16() {
 // address), 9 for bits 9-11 (the MOVE destination).
 template <Size S, Ea M, unsigned RegShift = 0>
 struct Operand {
+  static_assert(RegShift == 0 || RegShift == 9);
   // Address of a memory operand, or the value of an immediate.
   uint32_t ea = 0;
 
   static unsigned reg() {
     if constexpr (M == Ea::PostIncA7 || M == Ea::PreDecA7)
       return 7;
+    else if constexpr (RegShift == 9)
+      return ir_high_reg();
     else
-      return (cpu.ir >> RegShift) & 7;
+      return ir_low_reg();
   }
 
   static constexpr uint32_t step() {

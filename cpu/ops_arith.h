@@ -28,7 +28,7 @@ void ea_to_an() {
 
 // Quick value in bits 9-11, where 0 stands for 8.
 inline uint32_t quick_value() {
-  return ((reg_field_9() - 1) & 7) + 1;
+  return count_field_value(ir_high_reg());
 }
 
 template <class Op, Size S, Ea M>

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "cpu/decode_table.h"
+#include "cpu/flags.h"
 #include "cpu/operand.h"
 #include "cpu/row_generators.h"
 
@@ -14,15 +15,11 @@ namespace {
 
 enum class Bcd { Add, Sub };
 
-inline uint32_t x_bit() {
-  return (cpu.flag_x >> 8) & 1;
-}
-
 inline void set_decimal_flags(uint32_t b, bool carry, uint32_t lo) {
-  cpu.flag_x = cpu.flag_c = carry ? 0x100 : 0;
-  cpu.flag_n = b;
-  cpu.flag_z |= b;
-  cpu.flag_v = ~lo & b;
+  set_xc(carry ? 0x100 : 0);
+  set_n(b);
+  set_z(cpu.flag_z | b);
+  set_v(~lo & b);
 }
 
 // d + s + X or d - s - X in decimal. The subtraction is done in unsigned
@@ -30,7 +27,7 @@ inline void set_decimal_flags(uint32_t b, bool carry, uint32_t lo) {
 // exactly the "10 or more" and "above 0x99" test the correction needs.
 template <Bcd Op>
 uint32_t decimal(uint32_t s, uint32_t d) {
-  uint32_t x = x_bit();
+  uint32_t x = extend_bit();
   uint32_t lo, r;
   bool carry;
   if constexpr (Op == Bcd::Add) {
@@ -68,12 +65,11 @@ template <Ea M>
 void op_nbcd() {
   Operand<Size::Byte, M> op;
   uint32_t d = op.evaluate_and_read();
-  uint32_t r0 = (0x9A - d - x_bit()) & 0xFF;
+  uint32_t r0 = (0x9A - d - extend_bit()) & 0xFF;
   if (r0 == 0x9A) {
-    cpu.flag_n = 0x9A;
-    cpu.flag_v = 0;
-    cpu.flag_c = 0;
-    cpu.flag_x = 0;
+    set_n(0x9A);
+    set_v(0);
+    set_xc(0);
     return;
   }
   uint32_t r = (r0 & 0x0F) == 0x0A ? (r0 & 0xF0) + 0x10 : r0;

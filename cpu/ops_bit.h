@@ -8,6 +8,7 @@
 #pragma once
 
 #include "cpu/decode_table.h"
+#include "cpu/flags.h"
 #include "cpu/operand.h"
 #include "cpu/row_generators.h"
 
@@ -35,17 +36,17 @@ struct Bset {
 // destination; the register one is read before the destination is evaluated.
 template <class Op, bool ImmediateBit, Ea M>
 void bit_op() {
-  const uint32_t bit = ImmediateBit ? fetch16() : dreg((cpu.ir >> 9) & 7);
+  const uint32_t bit = ImmediateBit ? fetch16() : dreg(ir_high_reg());
   if constexpr (M == Ea::Dn) {
-    uint32_t& d = dreg(cpu.ir & 7);
+    uint32_t& d = dreg(ir_low_reg());
     const uint32_t mask = 1u << (bit & 31);
-    cpu.flag_z = d & mask;
+    set_z(d & mask);
     if constexpr (Op::kWrites) d = Op::apply(d, mask);
   } else {
     Operand<Size::Byte, M> op;
     const uint32_t v = op.evaluate_and_read();
     const uint32_t mask = 1u << (bit & 7);
-    cpu.flag_z = v & mask;
+    set_z(v & mask);
     if constexpr (Op::kWrites) op.write(Op::apply(v, mask));
   }
 }

@@ -6,6 +6,7 @@
 #include "cpu/cpu_state.h"
 #include "cpu/decode_table.h"
 #include "cpu/exceptions.h"
+#include "cpu/flags.h"
 #include "cpu/operand.h"
 #include "cpu/row_generators.h"
 
@@ -26,13 +27,13 @@ template <Ea M>
 void op_chk() {
   Operand<Size::Word, M> src;
   int32_t bound = static_cast<int16_t>(src.evaluate_and_read());
-  uint32_t low = dreg((cpu.ir >> 9) & 7) & 0xFFFF;
+  uint32_t low = dreg(ir_high_reg()) & 0xFFFF;
   int32_t value = static_cast<int16_t>(low);
-  cpu.flag_v = 0;
-  cpu.flag_c = 0;
-  cpu.flag_z = low;
+  set_v(0);
+  set_c(0);
+  set_z(low);
   if (value < 0 || value > bound) {
-    cpu.flag_n = value < 0 ? 0x80 : 0;
+    set_n(value < 0 ? 0x80 : 0);
     exception_entry(kVectorChk, cpu.pc);
   }
 }

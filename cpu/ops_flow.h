@@ -81,7 +81,7 @@ void op_dbcc() {
     cpu.pc += 2;
     return;
   }
-  uint32_t& d = dreg(cpu.ir & 7);
+  uint32_t& d = dreg(ir_low_reg());
   const uint32_t low = (d - 1) & 0xFFFF;
   d = (d & 0xFFFF0000) | low;
   charge();

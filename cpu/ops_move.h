@@ -3,28 +3,13 @@
 
 #include "cpu/decode_table.h"
 #include "cpu/exceptions.h"
+#include "cpu/flags.h"
 #include "cpu/operand.h"
 #include "cpu/row_generators.h"
 
 namespace m68k::move_ops {
 
 namespace {
-
-// Register number in bits 0-2 and in bits 9-11 of IR.
-inline unsigned low_reg() {
-  return cpu.ir & 7;
-}
-inline unsigned high_reg() {
-  return (cpu.ir >> 9) & 7;
-}
-
-template <Size S>
-inline void set_nz_clear_vc(uint32_t v) {
-  cpu.flag_n = v >> kSignShift<S>;
-  cpu.flag_z = v & kSizeMask<S>;
-  cpu.flag_v = 0;
-  cpu.flag_c = 0;
-}
 
 // --- MOVE, MOVEA, MOVEQ ------------------------------------------------------
 
@@ -45,12 +30,12 @@ void op_move() {
 template <Size S, Ea Src>
 void op_movea() {
   Operand<S, Src> src;
-  areg(high_reg()) = static_cast<uint32_t>(sign_extend<S>(src.evaluate_and_read()));
+  areg(ir_high_reg()) = static_cast<uint32_t>(sign_extend<S>(src.evaluate_and_read()));
 }
 
 void op_moveq() {
   uint32_t v = static_cast<uint32_t>(static_cast<int8_t>(cpu.ir & 0xFF));
-  dreg(high_reg()) = v;
+  dreg(ir_high_reg()) = v;
   set_nz_clear_vc<Size::Long>(v);
 }
 
@@ -119,12 +104,12 @@ void op_move_to_sr() {
 // test is needed.
 void op_move_to_usp() {
   if (!supervisor_or_trap()) return;
-  cpu.sp_slot[0] = areg(low_reg());
+  cpu.sp_slot[0] = areg(ir_low_reg());
 }
 
 void op_move_from_usp() {
   if (!supervisor_or_trap()) return;
-  areg(low_reg()) = cpu.sp_slot[0];
+  areg(ir_low_reg()) = cpu.sp_slot[0];
 }
 
 // --- MOVEM -------------------------------------------------------------------
@@ -140,7 +125,7 @@ void op_movem_to_memory() {
     // Reversed mask (bit 0 = A7 ... bit 15 = D0), addresses descending. An is
     // written only at the end, so if it is in the list its value from before
     // the instruction is what gets stored.
-    unsigned n = low_reg();
+    unsigned n = ir_low_reg();
     uint32_t address = areg(n);
     for (unsigned i = 0; i < 16; ++i) {
       if (!(mask & (1u << i))) continue;
@@ -167,7 +152,7 @@ void op_movem_to_registers() {
   constexpr uint32_t kStep = static_cast<uint32_t>(S);
   uint32_t address;
   if constexpr (M == Ea::PostInc)
-    address = areg(low_reg());
+    address = areg(ir_low_reg());
   else
     address = effective_address<M>();
   for (unsigned i = 0; i < 16; ++i) {
@@ -175,7 +160,7 @@ void op_movem_to_registers() {
     cpu.dar[i] = static_cast<uint32_t>(sign_extend<S>(read_bus<S>(address)));
     address += kStep;
   }
-  if constexpr (M == Ea::PostInc) areg(low_reg()) = address;
+  if constexpr (M == Ea::PostInc) areg(ir_low_reg()) = address;
 }
 
 using MovemToMemoryModes = EaList<Ea::Ind, Ea::PreDec, Ea::Disp, Ea::Index, Ea::AbsW, Ea::AbsL>;
@@ -189,8 +174,8 @@ using MovemToRegisterModes =
 template <Size S, bool ToMemory>
 void op_movep() {
   constexpr unsigned kBytes = static_cast<unsigned>(S);
-  uint32_t address = areg(low_reg()) + static_cast<uint32_t>(sign_extend<Size::Word>(fetch16()));
-  uint32_t& d = dreg(high_reg());
+  uint32_t address = areg(ir_low_reg()) + static_cast<uint32_t>(sign_extend<Size::Word>(fetch16()));
+  uint32_t& d = dreg(ir_high_reg());
   if constexpr (ToMemory) {
     for (unsigned i = 0; i < kBytes; ++i)
       write_bus<Size::Byte>(address + 2 * i, d >> (8 * (kBytes - 1 - i)));
@@ -206,7 +191,7 @@ void op_movep() {
 // The address is not masked: only bus accesses are.
 template <Ea M>
 void op_lea() {
-  areg(high_reg()) = effective_address<M>();
+  areg(ir_high_reg()) = effective_address<M>();
 }
 
 // Evaluated before A7 moves, so PEA (A7) pushes the old A7.
@@ -219,8 +204,8 @@ enum class ExgKind { DataData, AddrAddr, DataAddr };
 
 template <ExgKind K>
 void op_exg() {
-  uint32_t& x = cpu.dar[high_reg() + (K == ExgKind::AddrAddr ? 8 : 0)];
-  uint32_t& y = cpu.dar[low_reg() + (K == ExgKind::DataData ? 0 : 8)];
+  uint32_t& x = cpu.dar[ir_high_reg() + (K == ExgKind::AddrAddr ? 8 : 0)];
+  uint32_t& y = cpu.dar[ir_low_reg() + (K == ExgKind::DataData ? 0 : 8)];
   uint32_t t = x;
   x = y;
   y = t;
@@ -230,7 +215,7 @@ void op_exg() {
 // ends as that value plus the displacement.
 template <bool OnA7>
 void op_link() {
-  unsigned n = OnA7 ? 7 : low_reg();
+  unsigned n = OnA7 ? 7 : ir_low_reg();
   areg(7) -= 4;
   write_bus<Size::Long>(areg(7), areg(n));
   areg(n) = areg(7);
@@ -238,7 +223,7 @@ void op_link() {
 }
 
 void op_unlk() {
-  unsigned n = low_reg();
+  unsigned n = ir_low_reg();
   uint32_t frame = areg(n);
   areg(7) = frame + 4;
   areg(n) = read_bus<Size::Long>(frame);

@@ -5,6 +5,7 @@
 
 #include "cpu/decode_table.h"
 #include "cpu/exceptions.h"
+#include "cpu/flags.h"
 #include "cpu/operand.h"
 #include "cpu/row_generators.h"
 
@@ -37,10 +38,7 @@ template <MulDiv Op>
 void multiply(uint32_t& dx, uint32_t source) {
   uint32_t p = static_cast<uint32_t>(widen_word<Op>(source) * widen_word<Op>(dx));
   dx = p;
-  cpu.flag_v = 0;
-  cpu.flag_c = 0;
-  cpu.flag_z = p;
-  cpu.flag_n = p >> 24;
+  set_nz_clear_vc<Size::Long>(p);
 }
 
 // A quotient that does not fit 16 bits (signed for DIVS) leaves Dx alone
@@ -65,23 +63,23 @@ void divide(uint32_t& dx, uint32_t source) {
   int64_t r = dividend % divisor;  // takes the dividend's sign
   constexpr int64_t kLow = is_signed(Op) ? -32768 : 0;
   constexpr int64_t kHigh = is_signed(Op) ? 32767 : 0xFFFF;
-  cpu.flag_c = 0;
+  set_c(0);
   if (q < kLow || q > kHigh) {
-    cpu.flag_v = 0x80;
+    set_v(0x80);
     return;
   }
   uint32_t quotient = static_cast<uint32_t>(q) & 0xFFFF;
   dx = ((static_cast<uint32_t>(r) & 0xFFFF) << 16) | quotient;
-  cpu.flag_z = quotient;
-  cpu.flag_n = quotient >> 8;
-  cpu.flag_v = 0;
+  set_z(quotient);
+  set_n(quotient >> 8);
+  set_v(0);
 }
 
 template <MulDiv Op, Ea M>
 void op_muldiv() {
   Operand<Size::Word, M> src;
   uint32_t source = src.evaluate_and_read();
-  uint32_t& dx = dreg((cpu.ir >> 9) & 7);
+  uint32_t& dx = dreg(ir_high_reg());
   if constexpr (is_divide(Op))
     divide<Op>(dx, source);
   else

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "cpu/decode_table.h"
+#include "cpu/flags.h"
 #include "cpu/operand.h"
 #include "cpu/row_generators.h"
 
@@ -154,22 +155,24 @@ struct Roxr {
 
 template <class Op>
 inline void store_carry(const ShiftOutcome& out) {
-  cpu.flag_c = out.carry;
-  if constexpr (Op::kSetsX) cpu.flag_x = out.carry;
+  if constexpr (Op::kSetsX)
+    set_xc(out.carry);
+  else
+    set_c(out.carry);
 }
 
 template <class Op, Size S>
 inline void store_flags(const ShiftOutcome& out) {
-  cpu.flag_n = out.result >> kSignShift<S>;
-  cpu.flag_z = out.result;
-  cpu.flag_v = out.overflow;
+  set_n(out.result >> kSignShift<S>);
+  set_z(out.result);
+  set_v(out.overflow);
   store_carry<Op>(out);
 }
 
 // Dy shifted by 1 to 8; a count field of 0 means 8.
 template <class Op, Size S>
 void shift_dn_by_immediate() {
-  const unsigned count = (((cpu.ir >> 9) - 1) & 7) + 1;
+  const unsigned count = count_field_value(ir_high_reg());
   Operand<S, Ea::Dn> dy;
   ShiftOutcome out = Op::template apply<S>(dy.read(), count, cpu.flag_x);
   dy.write(out.result);
@@ -180,14 +183,12 @@ void shift_dn_by_immediate() {
 // extra; any other count costs one unit of budget.
 template <class Op, Size S>
 void shift_dn_by_register() {
-  const unsigned count = dreg((cpu.ir >> 9) & 7) & 63;
+  const unsigned count = dreg(ir_high_reg()) & 63;
   Operand<S, Ea::Dn> dy;
   const uint32_t value = dy.read();
   if (count == 0) {
-    cpu.flag_n = value >> kSignShift<S>;
-    cpu.flag_z = value;
-    cpu.flag_v = 0;
-    cpu.flag_c = Op::kCarryFromX ? cpu.flag_x & 0x100 : 0;
+    set_nz_clear_vc<S>(value);
+    if constexpr (Op::kCarryFromX) set_c(cpu.flag_x & 0x100);
     return;
   }
   charge();
