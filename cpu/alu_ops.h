@@ -284,27 +284,14 @@ struct Tas {
 
 // --- Handler shapes ---------------------------------------------------------
 
-// Stores the result and the flags in the operation's order.
-template <Order O, class Write, class Flags>
-inline void store_in_order(Write write, Flags flags) {
-  if constexpr (O == Order::FlagsFirst) {
-    flags();
-    write();
-  } else if constexpr (O == Order::WriteFirst) {
-    write();
-    flags();
-  } else {
-    flags();
-  }
-}
-
-// Binary operation on a destination operand. The result is masked to the
-// size before it reaches the bus or the register.
+// Binary operation on a destination operand: the result, masked to the
+// size, and the flags, stored in the operation's order.
 template <class Op, Size S, class Dst>
-inline void finish(const Dst& dst, uint32_t s, uint32_t d) {
+VELLUM_ALWAYS_INLINE void finish(const Dst& dst, uint32_t s, uint32_t d) {
   const uint32_t r = Op::template result<S>(s, d);
-  store_in_order<Op::kOrder>([&] { dst.write(r & kSizeMask<S>); },
-                             [&] { Op::template flags<S>(s, d, r); });
+  if constexpr (Op::kOrder != Order::WriteFirst) Op::template flags<S>(s, d, r);
+  if constexpr (Op::kOrder != Order::NoWrite) dst.write(r & kSizeMask<S>);
+  if constexpr (Op::kOrder == Order::WriteFirst) Op::template flags<S>(s, d, r);
 }
 
 // <ea>,Dn: source in bits 0-5, destination Dn in bits 9-11.
@@ -343,8 +330,9 @@ void unary() {
   uint32_t d = 0;
   if constexpr (Op::kReads) d = dst.read();
   const uint32_t r = Op::template result<S>(d);
-  store_in_order<Op::kOrder>([&] { dst.write(r & kSizeMask<S>); },
-                             [&] { Op::template flags<S>(d, r); });
+  if constexpr (Op::kOrder != Order::WriteFirst) Op::template flags<S>(d, r);
+  if constexpr (Op::kOrder != Order::NoWrite) dst.write(r & kSizeMask<S>);
+  if constexpr (Op::kOrder == Order::WriteFirst) Op::template flags<S>(d, r);
 }
 
 // --- Row helpers ------------------------------------------------------------
