@@ -3,7 +3,8 @@
 //
 //   vellum-proctime RUNS command [arguments...]
 //
-// prints "<median microseconds> <fastest microseconds> <peak RSS kilobytes>".
+// prints "<median microseconds> <fastest microseconds> <peak RSS kilobytes>
+// <median CPU microseconds>", the CPU time being user plus system time.
 // The command's standard output goes to /dev/null.
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -23,7 +24,7 @@ int main(int argc, char** argv) {
   }
   const int runs = std::atoi(argv[1]);
   if (runs < 1) return 2;
-  std::vector<double> times;
+  std::vector<double> times, cpu_times;
   long peak_kb = 0;
   for (int i = 0; i < runs; ++i) {
     const auto start = std::chrono::steady_clock::now();
@@ -44,8 +45,12 @@ int main(int argc, char** argv) {
     }
     times.push_back(std::chrono::duration<double, std::micro>(end - start).count());
     peak_kb = std::max(peak_kb, usage.ru_maxrss);
+    cpu_times.push_back(1e6 * static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                        static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec));
   }
   std::sort(times.begin(), times.end());
-  std::printf("%.0f %.0f %ld\n", times[times.size() / 2], times.front(), peak_kb);
+  std::sort(cpu_times.begin(), cpu_times.end());
+  std::printf("%.0f %.0f %ld %.0f\n", times[times.size() / 2], times.front(), peak_kb,
+              cpu_times[cpu_times.size() / 2]);
   return 0;
 }

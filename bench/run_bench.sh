@@ -10,7 +10,10 @@
 # counting build, never from the cycle budget; times are whole-process wall
 # times, median of `runs` runs (default 5) per workload and of at least 21
 # runs for start-up, with /bin/true timed the same way beside it. Each guest's
-# output is checked against its host build before it is timed.
+# output is checked against its host build before it is timed. Beside each
+# wall time the median CPU time (user plus system) is shown with the rate it
+# gives: on a machine shared with other work, wall time also counts the time
+# spent waiting for a core.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 compiler=${1:-gcc}
@@ -64,35 +67,38 @@ checked() {  # guest, size: fails unless guest and host build agree
 }
 rate_row() {  # label, guest, size, runs
   checked "$2" "$3"
-  local n t
+  local n t c
   n=$(instructions "$2" "$3")
-  read -r t _ _ < <("$proctime" "$4" "$vellum" "$guests/workload_$2.tos" "$3")
-  awk -v l="$1" -v n="$n" -v t="$t" \
-    'BEGIN { printf "| %s | %.3g | %.3f | %.0f |\n", l, n, t / 1e6, n / t }'
-  echo "$n $t" >> "$rates"
+  read -r t _ _ c < <("$proctime" "$4" "$vellum" "$guests/workload_$2.tos" "$3")
+  awk -v l="$1" -v n="$n" -v t="$t" -v c="$c" 'BEGIN {
+    printf "| %s | %.3g | %.3f | %.0f | %.3f | %.0f |\n", l, n, t / 1e6, n / t, c / 1e6, n / c }'
+  echo "$n $t $c" >> "$rates"
+}
+median() {
+  sort -g | awk '{ r[NR] = $1 } END {
+    printf "%.0f", NR % 2 ? r[(NR + 1) / 2] : (r[NR / 2] + r[NR / 2 + 1]) / 2 }'
 }
 
 rates=$(mktemp)
 trap 'rm -f "$rates"' EXIT
 cpu_model=$(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1)
-echo "vellum speed, $(date -u +%Y-%m-%d), $cpu_model, $($cxx --version | head -1)"
+echo "vellum speed, $(date -u +%Y-%m-%d), $cpu_model ($(nproc) cores), $($cxx --version | head -1)"
 echo
-echo "| Workload | Instructions | Wall (s) | M instructions/s |"
-echo "|---|---|---|---|"
+echo "| Workload | Instructions | Wall (s) | M instr/s (wall) | CPU (s) | M instr/s (CPU) |"
+echo "|---|---|---|---|---|---|"
 for w in "${workloads[@]}"; do rate_row "${w%%:*}" "${w%%:*}" "${w##*:}" "$runs"; done
-awk '{ print $1 / $2 }' "$rates" | sort -g |
-  awk '{ r[NR] = $1 } END {
-    m = NR % 2 ? r[(NR + 1) / 2] : (r[NR / 2] + r[NR / 2 + 1]) / 2
-    printf "| median of the C workloads | | | %.0f |\n", m }'
+echo "| median of the C workloads | | | $(awk '{ print $1 / $2 }' "$rates" | median) | |" \
+  "$(awk '{ print $1 / $3 }' "$rates" | median) |"
 rate_row "tight loop (10 instructions)" tightloop 100 "$runs"
 echo
-read -r hello_us _ hello_kb < <("$proctime" 31 "$vellum" "$guests/workload_hello.tos")
-read -r true_us _ true_kb < <("$proctime" 31 /bin/true)
-echo "| Start-up (31 runs) | Median wall (ms) | Peak RSS (MB) |"
-echo "|---|---|---|"
-awk -v t="$hello_us" -v k="$hello_kb" \
-  'BEGIN { printf "| vellum hello world | %.2f | %.1f |\n", t / 1e3, k / 1024 }'
-awk -v t="$true_us" -v k="$true_kb" \
-  'BEGIN { printf "| /bin/true | %.2f | %.1f |\n", t / 1e3, k / 1024 }'
-awk -v a="$hello_us" -v b="$true_us" \
-  'BEGIN { printf "| difference | %.2f | |\n", (a - b) / 1e3 }'
+read -r hello_us hello_min hello_kb _ < <("$proctime" 31 "$vellum" "$guests/workload_hello.tos")
+read -r true_us true_min true_kb _ < <("$proctime" 31 /bin/true)
+echo "| Start-up (31 runs) | Median wall (ms) | Fastest (ms) | Peak RSS (MB) |"
+echo "|---|---|---|---|"
+row() {
+  awk -v l="$1" -v t="$2" -v f="$3" -v k="$4" \
+    'BEGIN { printf "| %s | %.2f | %.2f | %s |\n", l, t / 1e3, f / 1e3, k == "" ? "" : sprintf("%.1f", k / 1024) }'
+}
+row "vellum hello world" "$hello_us" "$hello_min" "$hello_kb"
+row "/bin/true" "$true_us" "$true_min" "$true_kb"
+row "difference" "$((hello_us - true_us))" "$((hello_min - true_min))" ""
