@@ -15,6 +15,7 @@
 #include <cstdint>
 
 #include "cpu/cpu_state.h"
+#include "cpu/flags.h"
 #include "cpu/operand.h"
 
 namespace m68k::alu {
@@ -27,59 +28,60 @@ enum class Order { FlagsFirst, WriteFirst, NoWrite };
 // chains leave Z set only when every part was zero.
 enum class ZRule { Set, ClearOnly };
 
-inline uint32_t extend_bit() {
-  return (cpu.flag_x >> 8) & 1;
-}
-
 template <Size S, ZRule Z>
 inline void store_z(uint32_t r) {
   if constexpr (Z == ZRule::Set)
-    cpu.flag_z = r & kSizeMask<S>;
+    set_z(r & kSizeMask<S>);
   else
-    cpu.flag_z |= r & kSizeMask<S>;
+    set_z(cpu.flag_z | (r & kSizeMask<S>));
 }
 
 // r = s + d (+ X). Byte and word: r is widened, so one shift brings the
-// sign to bit 7 and the carry to bit 8. Long: the carry out of bit 31 is
-// reconstructed from the operand and result sign bits.
+// sign to bit 7 and the carry to bit 8. Long: without X in (the operations
+// whose Z is set), the sum wrapped exactly when it is below an operand;
+// with X in, the carry out of bit 31 is reconstructed from the operand and
+// result sign bits.
 template <Size S, ZRule Z>
 inline void add_flags(uint32_t s, uint32_t d, uint32_t r) {
   if constexpr (S == Size::Long) {
-    cpu.flag_n = r >> 24;
-    cpu.flag_v = ((s ^ r) & (d ^ r)) >> 24;
-    cpu.flag_c = cpu.flag_x = ((s & d) | (~r & (s | d))) >> 23;
+    set_n(r >> 24);
+    set_v(((s ^ r) & (d ^ r)) >> 24);
+    if constexpr (Z == ZRule::Set)
+      set_xc(r < s ? 0x100 : 0);
+    else
+      set_xc(((s & d) | (~r & (s | d))) >> 23);
   } else {
-    cpu.flag_n = cpu.flag_c = cpu.flag_x = r >> kSignShift<S>;
-    cpu.flag_v = ((s ^ r) & (d ^ r)) >> kSignShift<S>;
+    set_n(r >> kSignShift<S>);
+    set_xc(r >> kSignShift<S>);
+    set_v(((s ^ r) & (d ^ r)) >> kSignShift<S>);
   }
   store_z<S, Z>(r);
 }
 
 // r = d - s (- X). Widened byte and word results go negative on a borrow,
-// which sets bit 8 after the sign shift. WithX false is the compare, which
-// leaves X alone.
+// which sets bit 8 after the sign shift. Long: without X in, a borrow is
+// d below s; with X in, it is reconstructed from the sign bits. WithX false
+// is the compare, which leaves X alone.
 template <Size S, ZRule Z, bool WithX>
 inline void sub_flags(uint32_t s, uint32_t d, uint32_t r) {
   uint32_t borrow;
   if constexpr (S == Size::Long) {
-    cpu.flag_n = r >> 24;
-    cpu.flag_v = ((s ^ d) & (d ^ r)) >> 24;
-    borrow = ((s & r) | (~d & (s | r))) >> 23;
+    set_n(r >> 24);
+    set_v(((s ^ d) & (d ^ r)) >> 24);
+    if constexpr (Z == ZRule::Set)
+      borrow = d < s ? 0x100 : 0;
+    else
+      borrow = ((s & r) | (~d & (s | r))) >> 23;
   } else {
-    cpu.flag_n = borrow = r >> kSignShift<S>;
-    cpu.flag_v = ((s ^ d) & (d ^ r)) >> kSignShift<S>;
+    borrow = r >> kSignShift<S>;
+    set_n(borrow);
+    set_v(((s ^ d) & (d ^ r)) >> kSignShift<S>);
   }
-  cpu.flag_c = borrow;
-  if constexpr (WithX) cpu.flag_x = borrow;
+  if constexpr (WithX)
+    set_xc(borrow);
+  else
+    set_c(borrow);
   store_z<S, Z>(r);
-}
-
-template <Size S>
-inline void logic_flags(uint32_t r) {
-  cpu.flag_z = r & kSizeMask<S>;
-  cpu.flag_n = r >> kSignShift<S>;
-  cpu.flag_v = 0;
-  cpu.flag_c = 0;
 }
 
 // The logic operations share one flag rule: N and Z from the result, V and
@@ -87,14 +89,14 @@ inline void logic_flags(uint32_t r) {
 struct LogicFlags {
   template <Size S>
   static void flags(uint32_t, uint32_t, uint32_t r) {
-    logic_flags<S>(r);
+    set_nz_clear_vc<S>(r);
   }
 };
 struct LogicUnaryFlags {
   static constexpr bool kReads = true;
   template <Size S>
   static void flags(uint32_t, uint32_t r) {
-    logic_flags<S>(r);
+    set_nz_clear_vc<S>(r);
   }
 };
 
@@ -245,7 +247,7 @@ struct Clr {
   }
   template <Size S>
   static void flags(uint32_t, uint32_t) {
-    logic_flags<S>(0);
+    set_nz_clear_vc<S>(0);
   }
 };
 
@@ -276,37 +278,20 @@ struct Tas {
   }
   template <Size S>
   static void flags(uint32_t d, uint32_t) {
-    logic_flags<S>(d);
+    set_nz_clear_vc<S>(d);
   }
 };
 
 // --- Handler shapes ---------------------------------------------------------
 
-// Stores the result and the flags in the operation's order.
-template <Order O, class Write, class Flags>
-inline void store_in_order(Write write, Flags flags) {
-  if constexpr (O == Order::FlagsFirst) {
-    flags();
-    write();
-  } else if constexpr (O == Order::WriteFirst) {
-    write();
-    flags();
-  } else {
-    flags();
-  }
-}
-
-// Binary operation on a destination operand. The result is masked to the
-// size before it reaches the bus or the register.
+// Binary operation on a destination operand: the result, masked to the
+// size, and the flags, stored in the operation's order.
 template <class Op, Size S, class Dst>
-inline void finish(const Dst& dst, uint32_t s, uint32_t d) {
+VELLUM_ALWAYS_INLINE void finish(const Dst& dst, uint32_t s, uint32_t d) {
   const uint32_t r = Op::template result<S>(s, d);
-  store_in_order<Op::kOrder>([&] { dst.write(r & kSizeMask<S>); },
-                             [&] { Op::template flags<S>(s, d, r); });
-}
-
-inline unsigned reg_field_9() {
-  return (cpu.ir >> 9) & 7;
+  if constexpr (Op::kOrder != Order::WriteFirst) Op::template flags<S>(s, d, r);
+  if constexpr (Op::kOrder != Order::NoWrite) dst.write(r & kSizeMask<S>);
+  if constexpr (Op::kOrder == Order::WriteFirst) Op::template flags<S>(s, d, r);
 }
 
 // <ea>,Dn: source in bits 0-5, destination Dn in bits 9-11.
@@ -321,7 +306,7 @@ void ea_to_dn() {
 // Dn,<ea>: source Dn in bits 9-11, read-modify-write destination in 0-5.
 template <class Op, Size S, Ea M>
 void dn_to_ea() {
-  const uint32_t s = dreg(reg_field_9()) & kSizeMask<S>;
+  const uint32_t s = dreg(ir_high_reg()) & kSizeMask<S>;
   Operand<S, M> dst;
   dst.evaluate();
   finish<Op, S>(dst, s, dst.read());
@@ -345,8 +330,9 @@ void unary() {
   uint32_t d = 0;
   if constexpr (Op::kReads) d = dst.read();
   const uint32_t r = Op::template result<S>(d);
-  store_in_order<Op::kOrder>([&] { dst.write(r & kSizeMask<S>); },
-                             [&] { Op::template flags<S>(d, r); });
+  if constexpr (Op::kOrder != Order::WriteFirst) Op::template flags<S>(d, r);
+  if constexpr (Op::kOrder != Order::NoWrite) dst.write(r & kSizeMask<S>);
+  if constexpr (Op::kOrder == Order::WriteFirst) Op::template flags<S>(d, r);
 }
 
 // --- Row helpers ------------------------------------------------------------
@@ -363,14 +349,14 @@ inline constexpr uint32_t kSizeBits = kSizeIndex<S> << 6;
 struct SizedName {
   const char* name[3];
   template <Size S>
-  const char* of() const {
+  constexpr const char* of() const {
     return name[kSizeIndex<S>];
   }
 };
 
 // Calls f.template operator()<S>() for byte, word and long.
 template <class F>
-inline void for_each_size(F f) {
+constexpr void for_each_size(F f) {
   f.template operator()<Size::Byte>();
   f.template operator()<Size::Word>();
   f.template operator()<Size::Long>();

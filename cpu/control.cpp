@@ -1,9 +1,11 @@
 // CPU state, status-register assembly and the control interface.
+#include <cstdio>
 #include <cstring>
 
 #include "cpu/cpu_state.h"
 #include "cpu/decode_table.h"
 #include "cpu/exceptions.h"
+#include "cpu/flags.h"
 #include "machine/memory_bus.h"
 
 namespace m68k {
@@ -14,7 +16,23 @@ int32_t initial_budget;
 
 namespace {
 
-bool tables_built;
+// A counting build keeps the number of executed instructions apart from the
+// cycle budget (which charges more for some instructions) and reports it
+// when the process ends; other builds compile the counter away.
+#if VELLUM_COUNT_INSTRUCTIONS
+uint64_t executed_instructions;
+struct InstructionCountReport {
+  ~InstructionCountReport() {
+    std::fprintf(stderr, "vellum: %llu instructions\n",
+                 static_cast<unsigned long long>(executed_instructions));
+  }
+} instruction_count_report;
+inline void count_instruction() {
+  ++executed_instructions;
+}
+#else
+inline void count_instruction() {}
+#endif
 
 struct ModelRow {
   uint32_t type_code, address_mask, sr_mask, cycle_table;
@@ -62,11 +80,11 @@ uint32_t sr_build() {
 }
 
 void ccr_write(uint32_t v) {
-  cpu.flag_x = (v << 4) & 0x100;
-  cpu.flag_n = (v << 4) & 0x80;
-  cpu.flag_z = (v & 4) ? 0 : 1;
-  cpu.flag_v = (v << 6) & 0x80;
-  cpu.flag_c = (v << 8) & 0x100;
+  set_x((v << 4) & 0x100);
+  set_n((v << 4) & 0x80);
+  set_z((v & 4) ? 0 : 1);
+  set_v((v << 6) & 0x80);
+  set_c((v << 8) & 0x100);
 }
 
 void sr_write(uint32_t value) {
@@ -86,11 +104,8 @@ void host_sr_store(uint32_t value) {
   cpu.m = (v >> 11) & 2;
 }
 
-void init() {
-  if (tables_built) return;
-  build_decode_tables();
-  tables_built = true;
-}
+// The decode tables are constant data, built when vellum is compiled.
+void init() {}
 
 void set_cpu_type(unsigned type) {
   if (type < 1 || type > 4) return;
@@ -129,10 +144,12 @@ int32_t execute(int32_t budget) {
   cycle_budget = budget;
   charge();
   do {
-    cpu.instr_addr = cpu.pc;
-    cpu.pc += 2;
-    cpu.ir = machine::Read16(cpu.instr_addr & cpu.address_mask) & 0xFFFF;
+    const uint32_t pc = cpu.pc;
+    store_word(cpu.instr_addr, pc);
+    store_word(cpu.pc, pc + 2);
+    cpu.ir = machine::Read16(pc & cpu.address_mask) & 0xFFFF;
     instruction_jump_table[cpu.ir]();
+    count_instruction();
     charge();
   } while (cycle_budget > 0);
   charge();

@@ -84,6 +84,20 @@ inline void charge(int32_t units = 1) {
       static_cast<int32_t>(static_cast<uint32_t>(cycle_budget) - static_cast<uint32_t>(units));
 }
 
+// Register number in bits 0-2 of IR (the effective address's register) and
+// in bits 9-11 (the other operand's register, or a count or quick value).
+inline unsigned ir_low_reg() {
+  return cpu.ir & 7;
+}
+inline unsigned ir_high_reg() {
+  return (cpu.ir >> 9) & 7;
+}
+
+// A three-bit count or quick-data field in which 0 stands for 8.
+constexpr uint32_t count_field_value(uint32_t field) {
+  return ((field - 1) & 7) + 1;
+}
+
 inline unsigned sp_index(uint32_t s, uint32_t m) {
   return s | ((s >> 1) & m);
 }

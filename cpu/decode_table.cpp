@@ -1,122 +1,104 @@
+// The decode tables, expanded at compile time from the rows of every
+// instruction family. The families' handlers are defined in the headers
+// included here, so that their addresses are constants of this expansion.
 #include "cpu/decode_table.h"
-
-#include <cstdio>
-#include <cstdlib>
 
 #include "cpu/cpu_state.h"
 #include "cpu/exceptions.h"
+#include "cpu/ops_arith.h"
+#include "cpu/ops_bcd.h"
+#include "cpu/ops_bit.h"
+#include "cpu/ops_exception.h"
+#include "cpu/ops_flow.h"
+#include "cpu/ops_later_models.h"
+#include "cpu/ops_logic.h"
+#include "cpu/ops_move.h"
+#include "cpu/ops_muldiv.h"
+#include "cpu/ops_shift.h"
 
 namespace m68k {
-
-Handler instruction_jump_table[0x10000];
-uint8_t cycle_tables[3][0x10000];
 
 namespace {
 
 // Mask groups in table order; group 0 holds the generic masks.
 constexpr uint32_t kGroupMasks[] = {0, 0xFF00, 0xF1F8, 0xFFF0, 0xF1FF, 0xFFF8, 0xFFFF};
 constexpr unsigned kGroupCount = sizeof kGroupMasks / sizeof kGroupMasks[0];
-constexpr unsigned kMaxRowsPerGroup = 1024;
 
-OpcodeRow staged[kGroupCount][kMaxRowsPerGroup];
-unsigned staged_count[kGroupCount];
-
-OpcodeRow rows[kGroupCount * kMaxRowsPerGroup + 1];
-unsigned row_count;
-
-const char* families[0x10000];
-
-unsigned group_of(uint32_t mask) {
+constexpr unsigned group_of(uint32_t mask) {
   for (unsigned g = 1; g < kGroupCount; ++g)
     if (kGroupMasks[g] == mask) return g;
   return 0;
 }
 
-void install(const OpcodeRow& row, uint32_t opcode, unsigned extra_68000 = 0) {
-  instruction_jump_table[opcode] = row.handler;
-  cycle_tables[kCycles68000][opcode] = static_cast<uint8_t>(row.cycles_68000 + extra_68000);
-  cycle_tables[kCycles68010][opcode] = static_cast<uint8_t>(row.cycles_68010 + extra_68000);
-  cycle_tables[kCycles68020][opcode] = row.cycles_68020;
-  families[opcode] = row.family;
+// Every family's rows, in the order the families are listed here, then
+// grouped by mask.
+constexpr RowSink collect_rows() {
+  RowSink added;
+  exception_ops::add_exception_rows(added);
+  move_ops::add_move_rows(added);
+  arith_ops::add_arith_rows(added);
+  logic_ops::add_logic_rows(added);
+  flow_ops::add_flow_rows(added);
+  shift_ops::add_shift_rows(added);
+  bit_ops::add_bit_rows(added);
+  muldiv_ops::add_muldiv_rows(added);
+  bcd_ops::add_bcd_rows(added);
+  later_model_ops::add_later_model_rows(added);
+  RowSink grouped;
+  for (unsigned g = 0; g < kGroupCount; ++g)
+    for (unsigned i = 0; i < added.count; ++i)
+      if (group_of(added.rows[i].mask) == g) grouped.rows[grouped.count++] = added.rows[i];
+  return grouped;
 }
 
-void collect_rows() {
-  for (unsigned& n : staged_count) n = 0;
-  add_exception_rows();
-  add_move_rows();
-  add_arith_rows();
-  add_logic_rows();
-  add_flow_rows();
-  add_shift_rows();
-  add_bit_rows();
-  add_muldiv_rows();
-  add_bcd_rows();
-  add_later_model_rows();
-  row_count = 0;
-  for (unsigned g = 0; g < kGroupCount; ++g)
-    for (unsigned i = 0; i < staged_count[g]; ++i) rows[row_count++] = staged[g][i];
-  rows[row_count] = OpcodeRow{nullptr, 0, 0, 0, 0, 0, nullptr};
+constexpr RowSink kRows = collect_rows();
+
+// Immediate-count register shifts cost 2 per bit of count on the 68000 and
+// 68010: the count field in bits 9-11, where 0 means 8.
+constexpr unsigned shift_count_cycles(uint32_t opcode) {
+  if ((opcode & 0xF020) != 0xE000) return 0;
+  return 2 * count_field_value((opcode >> 9) & 7);
+}
+
+// Every opcode starts as ILLEGAL with no cycles; then each row, in group
+// order, is installed at every opcode it matches, so later rows override.
+constexpr DecodeTables expand(const RowSink& list) {
+  DecodeTables t{};
+  for (uint32_t op = 0; op < 0x10000; ++op) {
+    t.handlers[op] = &op_illegal;
+    t.row_of[op] = kNoRow;
+  }
+  for (unsigned i = 0; i < list.count; ++i) {
+    const OpcodeRow& row = list.rows[i];
+    const uint32_t free = ~row.mask & 0xFFFF;
+    // Every subset of the free bits, from none to all.
+    for (uint32_t bits = 0;; bits = (bits - free) & free) {
+      const uint32_t op = row.match | bits;
+      const unsigned extra = row.mask == 0xF1F8 ? shift_count_cycles(op) : 0;
+      t.handlers[op] = row.handler;
+      t.cycles[kCycles68000][op] = static_cast<uint8_t>(row.cycles_68000 + extra);
+      t.cycles[kCycles68010][op] = static_cast<uint8_t>(row.cycles_68010 + extra);
+      t.cycles[kCycles68020][op] = row.cycles_68020;
+      t.row_of[op] = static_cast<uint16_t>(i);
+      if (bits == free) break;
+    }
+  }
+  return t;
 }
 
 }  // namespace
 
-void add_row(Handler handler, uint32_t mask, uint32_t match, const char* family, uint8_t c68000,
-             uint8_t c68010, uint8_t c68020) {
-  unsigned g = group_of(mask);
-  if (staged_count[g] == kMaxRowsPerGroup) {
-    std::fprintf(stderr, "decode table: too many rows with mask %04x\n", mask);
-    std::abort();
-  }
-  staged[g][staged_count[g]++] = OpcodeRow{handler, mask, match, c68000, c68010, c68020, family};
-}
+extern constexpr DecodeTables decode_tables = expand(kRows);
 
 const OpcodeRow* opcode_rows() {
-  return rows;
+  return kRows.rows;
 }
 unsigned opcode_row_count() {
-  return row_count;
+  return kRows.count;
 }
 const char* opcode_family(uint16_t opcode) {
-  return families[opcode];
-}
-
-void build_decode_tables() {
-  collect_rows();
-
-  // 1-2: every opcode starts as ILLEGAL with no cycles.
-  const OpcodeRow illegal{&op_illegal, 0, 0, 0, 0, 0, "illegal"};
-  for (uint32_t op = 0; op < 0x10000; ++op) install(illegal, op);
-
-  const OpcodeRow* row = rows;
-  auto in_group = [&row](uint32_t mask) { return row->handler != nullptr && row->mask == mask; };
-
-  // 3: generic rows scan the whole opcode space.
-  for (; row->handler != nullptr && group_of(row->mask) == 0; ++row)
-    for (uint32_t op = 0; op < 0x10000; ++op)
-      if ((op & row->mask) == row->match) install(*row, op);
-  // 4: free low byte.
-  for (; in_group(0xFF00); ++row)
-    for (uint32_t i = 0; i < 256; ++i) install(*row, row->match | i);
-  // 5: free register fields; immediate-count register shifts cost 2 per bit
-  // of count on the 68000 and 68010.
-  for (; in_group(0xF1F8); ++row)
-    for (uint32_t r = 0; r < 8; ++r) {
-      uint32_t base = row->match | (r << 9);
-      unsigned extra = 0;
-      if ((base & 0xF020) == 0xE000) extra = 2 * (((r - 1) & 7) + 1);
-      for (uint32_t j = 0; j < 8; ++j) install(*row, base | j, extra);
-    }
-  // 6: free low nibble.
-  for (; in_group(0xFFF0); ++row)
-    for (uint32_t j = 0; j < 16; ++j) install(*row, row->match | j);
-  // 7: free bits 9-11.
-  for (; in_group(0xF1FF); ++row)
-    for (uint32_t r = 0; r < 8; ++r) install(*row, row->match | (r << 9));
-  // 8: free low three bits.
-  for (; in_group(0xFFF8); ++row)
-    for (uint32_t j = 0; j < 8; ++j) install(*row, row->match | j);
-  // 9: single opcodes.
-  for (; in_group(0xFFFF); ++row) install(*row, row->match);
+  const uint16_t row = decode_tables.row_of[opcode];
+  return row == kNoRow ? "illegal" : kRows.rows[row].family;
 }
 
 }  // namespace m68k

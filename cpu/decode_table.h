@@ -1,6 +1,7 @@
 // Instruction decode: the 65536-entry InstructionJumpTable and the three
-// CycleTables, expanded once from the OpcodeHandlerTable rows that each
-// instruction family contributes.
+// CycleTables, expanded from the OpcodeHandlerTable rows that each
+// instruction family contributes. The expansion runs at compile time: the
+// tables are constant data and start-up builds nothing.
 #pragma once
 
 #include <cstdint>
@@ -24,35 +25,44 @@ struct OpcodeRow {
   const char* family;
 };
 
-extern Handler instruction_jump_table[0x10000];
-extern uint8_t cycle_tables[3][0x10000];
+inline constexpr unsigned kMaxRows = 2500;
+
+// The rows of the table build. As a row sink (the family row generators
+// call it as add_row(...)) it appends in call order; the build then groups
+// the rows by mask, keeping their order within a group, so a row meant to
+// override part of another is added later.
+struct RowSink {
+  OpcodeRow rows[kMaxRows + 1]{};
+  unsigned count = 0;
+
+  constexpr void operator()(Handler handler, uint32_t mask, uint32_t match, const char* family,
+                            uint8_t c68000 = 0, uint8_t c68010 = 0, uint8_t c68020 = 0) {
+    if (count == kMaxRows) throw "decode table: too many rows";
+    if ((match & ~mask) != 0) throw "decode table: row matches bits outside its mask";
+    rows[count++] = OpcodeRow{handler, mask, match, c68000, c68010, c68020, family};
+  }
+};
+
+inline constexpr uint16_t kNoRow = 0xFFFF;
+
+struct DecodeTables {
+  Handler handlers[0x10000];
+  uint8_t cycles[3][0x10000];
+  // Index into opcode_rows() of the row installed last at each opcode, or
+  // kNoRow; for tests and tools.
+  uint16_t row_of[0x10000];
+};
+
+extern const DecodeTables decode_tables;
+
+inline constexpr const Handler (&instruction_jump_table)[0x10000] = decode_tables.handlers;
+inline constexpr const uint8_t (&cycle_tables)[3][0x10000] = decode_tables.cycles;
 
 // The row list in build order (grouped by mask, terminated by a row with a
-// null handler). Valid after init().
+// null handler).
 const OpcodeRow* opcode_rows();
 unsigned opcode_row_count();
 // Family of the row installed last at each opcode, for tests and tools.
 const char* opcode_family(uint16_t opcode);
-
-void build_decode_tables();
-
-// Row sink used by the family row generators during the build. A row is
-// placed in its mask group; within a group rows keep the order in which they
-// were added, so a row meant to override part of another is added later.
-void add_row(Handler handler, uint32_t mask, uint32_t match, const char* family, uint8_t c68000 = 0,
-             uint8_t c68010 = 0, uint8_t c68020 = 0);
-
-// Each instruction family registers its rows here; build_decode_tables calls
-// them in this order.
-void add_exception_rows();  // exceptions.cpp: ILLEGAL, line A/F, TRAP, TRAPV, CHK, RTE, STOP, RESET
-void add_move_rows();       // ops_move.cpp
-void add_arith_rows();      // ops_arith.cpp: ADD, SUB, CMP, ADDX, SUBX, NEG, NEGX, CLR
-void add_logic_rows();      // ops_logic.cpp: AND, OR, EOR, NOT, TST, TAS, EXT, SWAP, imm to CCR/SR
-void add_flow_rows();       // ops_flow.cpp: Bcc, BSR, DBcc, Scc, JMP, JSR, RTS, RTR, NOP
-void add_shift_rows();      // ops_shift.cpp
-void add_bit_rows();        // ops_bit.cpp
-void add_muldiv_rows();     // ops_muldiv.cpp
-void add_bcd_rows();        // ops_bcd.cpp
-void add_later_model_rows();  // ops_later_models.cpp
 
 }  // namespace m68k

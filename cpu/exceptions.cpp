@@ -5,7 +5,6 @@
 
 #include "cpu/cpu_state.h"
 #include "cpu/operand.h"
-#include "cpu/row_generators.h"
 
 namespace m68k {
 
@@ -88,76 +87,6 @@ void op_line_a() {
 }
 void op_line_f() {
   exception_entry(kVectorLineF, cpu.instr_addr);
-}
-
-namespace {
-
-void op_trap() {
-  exception_entry(kVectorTrap0 + (cpu.ir & 0xF), cpu.pc);
-}
-
-void op_trapv() {
-  if (cpu.flag_v & 0x80) exception_entry(kVectorTrapv, cpu.pc);
-}
-
-// CHK.W <ea>,Dn: Z from Dn.W, N only when trapping.
-template <Ea M>
-void op_chk() {
-  Operand<Size::Word, M> src;
-  int32_t bound = static_cast<int16_t>(src.evaluate_and_read());
-  uint32_t low = dreg((cpu.ir >> 9) & 7) & 0xFFFF;
-  int32_t value = static_cast<int16_t>(low);
-  cpu.flag_v = 0;
-  cpu.flag_c = 0;
-  cpu.flag_z = low;
-  if (value < 0 || value > bound) {
-    cpu.flag_n = value < 0 ? 0x80 : 0;
-    exception_entry(kVectorChk, cpu.pc);
-  }
-}
-
-void op_rte() {
-  if (!supervisor_or_trap()) return;
-  uint32_t new_sr = pop16();
-  cpu.pc = pop32();
-  if (cpu.type_code != 1) areg(7) += 2;  // format word, not examined
-  sr_write(new_sr);
-}
-
-void op_stop() {
-  if (!supervisor_or_trap()) return;
-  uint32_t imm = fetch16();
-  cpu.stopped |= 1;
-  sr_write(imm);
-  int32_t c = cycle_tables[cpu.cycle_table][cpu.ir];
-  if (c > cycle_budget)
-    cycle_budget %= c;
-  else
-    cycle_budget = c;
-}
-
-void op_reset() {
-  if (!supervisor_or_trap()) return;
-  charge();
-}
-
-}  // namespace
-
-void add_exception_rows() {
-  // Generic rows: the whole of lines A and F. Coprocessor rows that refine
-  // line F come with the later-model family.
-  add_row(&op_line_a, 0xF000, 0xA000, "lineA", 4, 4, 4);
-  add_row(&op_line_f, 0xF000, 0xF000, "lineF", 4, 4, 4);
-
-  add_row(&op_trap, 0xFFF0, 0x4E40, "TRAP", 34, 38, 20);
-  add_row(&op_illegal, 0xFFFF, 0x4AFC, "illegal", 34, 38, 20);
-  add_row(&op_trapv, 0xFFFF, 0x4E76, "TRAPV", 4, 4, 4);
-  add_row(&op_rte, 0xFFFF, 0x4E73, "RTE", 20, 24, 20);
-  add_row(&op_stop, 0xFFFF, 0x4E72, "STOP", 4, 4, 8);
-  add_row(&op_reset, 0xFFFF, 0x4E70, "RESET", 132, 130, 255);
-
-  add_ea_rows<Size::Word, true>(DataModes{}, 0x4180, "CHK",
-                                []<Ea M>() -> Handler { return &op_chk<M>; });
 }
 
 }  // namespace m68k

@@ -17,6 +17,11 @@
 
 namespace m68k {
 
+// The operand-access building blocks are inlined into every handler. All
+// handlers are compiled in one unit, the decode table's; its size would
+// otherwise make the compiler stop inlining them part-way through it.
+#define VELLUM_ALWAYS_INLINE [[gnu::always_inline]] inline
+
 enum class Size : uint8_t { Byte = 1, Word = 2, Long = 4 };
 
 template <Size S>
@@ -110,7 +115,7 @@ constexpr bool ea_is_memory(Ea m) {
 // A failed read in the I/O region answers all ones; cut to the size so that
 // byte and word arithmetic sees an ordinary 0xFF or 0xFFFF operand.
 template <Size S>
-inline uint32_t read_bus(uint32_t address) {
+VELLUM_ALWAYS_INLINE uint32_t read_bus(uint32_t address) {
   address &= cpu.address_mask;
   if constexpr (S == Size::Byte)
     return machine::Read8(address) & 0xFF;
@@ -121,7 +126,7 @@ inline uint32_t read_bus(uint32_t address) {
 }
 
 template <Size S>
-inline void write_bus(uint32_t address, uint32_t value) {
+VELLUM_ALWAYS_INLINE void write_bus(uint32_t address, uint32_t value) {
   address &= cpu.address_mask;
   if constexpr (S == Size::Byte)
     machine::Write8(address, value);
@@ -133,12 +138,12 @@ inline void write_bus(uint32_t address, uint32_t value) {
 
 // Extension words come from the instruction stream at PC. A failed fetch
 // from the I/O region reads as all ones (the run is already ending).
-inline uint32_t fetch16() {
+VELLUM_ALWAYS_INLINE uint32_t fetch16() {
   uint32_t v = machine::Read16(cpu.pc & cpu.address_mask) & 0xFFFF;
   cpu.pc += 2;
   return v;
 }
-inline uint32_t fetch32() {
+VELLUM_ALWAYS_INLINE uint32_t fetch32() {
   uint32_t v = machine::Read32(cpu.pc & cpu.address_mask);
   cpu.pc += 4;
   return v;
@@ -146,7 +151,7 @@ inline uint32_t fetch32() {
 // Immediate data: a byte immediate occupies a whole word, of which the low
 // byte counts.
 template <Size S>
-inline uint32_t fetch_immediate() {
+VELLUM_ALWAYS_INLINE uint32_t fetch_immediate() {
   if constexpr (S == Size::Byte)
     return fetch16() & 0xFF;
   else if constexpr (S == Size::Word)
@@ -157,7 +162,7 @@ inline uint32_t fetch_immediate() {
 
 // d8(base, Xn): bits 12-15 pick D0-D7/A0-A7, bit 11 the index size, bits
 // 0-7 the displacement. Bits 8-10 are ignored on every model.
-inline uint32_t indexed_address(uint32_t base) {
+VELLUM_ALWAYS_INLINE uint32_t indexed_address(uint32_t base) {
   uint32_t ext = fetch16();
   uint32_t index = cpu.dar[(ext >> 12) & 15];
   if (!(ext & 0x800)) index = static_cast<uint32_t>(static_cast<int16_t>(index));
@@ -165,20 +170,20 @@ inline uint32_t indexed_address(uint32_t base) {
 }
 
 // Stack helpers on the active A7.
-inline void push32(uint32_t v) {
+VELLUM_ALWAYS_INLINE void push32(uint32_t v) {
   areg(7) -= 4;
   write_bus<Size::Long>(areg(7), v);
 }
-inline void push16(uint32_t v) {
+VELLUM_ALWAYS_INLINE void push16(uint32_t v) {
   areg(7) -= 2;
   write_bus<Size::Word>(areg(7), v);
 }
-inline uint32_t pop32() {
+VELLUM_ALWAYS_INLINE uint32_t pop32() {
   uint32_t v = read_bus<Size::Long>(areg(7));
   areg(7) += 4;
   return v;
 }
-inline uint32_t pop16() {
+VELLUM_ALWAYS_INLINE uint32_t pop16() {
   uint32_t v = read_bus<Size::Word>(areg(7));
   areg(7) += 2;
   return v;
@@ -190,14 +195,17 @@ inline uint32_t pop16() {
 // address), 9 for bits 9-11 (the MOVE destination).
 template <Size S, Ea M, unsigned RegShift = 0>
 struct Operand {
+  static_assert(RegShift == 0 || RegShift == 9);
   // Address of a memory operand, or the value of an immediate.
   uint32_t ea = 0;
 
-  static unsigned reg() {
+  VELLUM_ALWAYS_INLINE static unsigned reg() {
     if constexpr (M == Ea::PostIncA7 || M == Ea::PreDecA7)
       return 7;
+    else if constexpr (RegShift == 9)
+      return ir_high_reg();
     else
-      return (cpu.ir >> RegShift) & 7;
+      return ir_low_reg();
   }
 
   static constexpr uint32_t step() {
@@ -209,7 +217,7 @@ struct Operand {
 
   // Fetches extension words and performs the register step; no data access.
   // The stepped register is stored before any access is issued.
-  void evaluate() {
+  VELLUM_ALWAYS_INLINE void evaluate() {
     if constexpr (M == Ea::Dn || M == Ea::An) {
     } else if constexpr (M == Ea::Ind) {
       ea = areg(reg());
@@ -242,7 +250,7 @@ struct Operand {
 
   // The operand value, zero-extended from its size. An as a word source is
   // its low 16 bits.
-  uint32_t read() const {
+  VELLUM_ALWAYS_INLINE uint32_t read() const {
     if constexpr (M == Ea::Dn)
       return dreg(reg()) & kSizeMask<S>;
     else if constexpr (M == Ea::An)
@@ -255,7 +263,7 @@ struct Operand {
 
   // A byte or word written to Dn keeps the register's upper bits; An is
   // always written whole.
-  void write(uint32_t v) const {
+  VELLUM_ALWAYS_INLINE void write(uint32_t v) const {
     if constexpr (M == Ea::Dn) {
       uint32_t& d = dreg(reg());
       d = (d & ~kSizeMask<S>) | (v & kSizeMask<S>);
@@ -267,7 +275,7 @@ struct Operand {
     }
   }
 
-  uint32_t evaluate_and_read() {
+  VELLUM_ALWAYS_INLINE uint32_t evaluate_and_read() {
     evaluate();
     return read();
   }
@@ -275,7 +283,7 @@ struct Operand {
 
 // Shorthand for control-mode address evaluation (LEA, PEA, JMP, JSR, MOVEM).
 template <Ea M, unsigned RegShift = 0>
-inline uint32_t effective_address() {
+VELLUM_ALWAYS_INLINE uint32_t effective_address() {
   Operand<Size::Long, M, RegShift> op;
   op.evaluate();
   return op.ea;

@@ -19,7 +19,7 @@ constexpr uint32_t ea_row_mask(Ea m, bool other_reg_free) {
 }
 
 template <Size S, bool OtherRegFree, Ea M, class F>
-void add_ea_row(uint32_t base, const char* family, F make) {
+constexpr void add_ea_row(RowSink& add_row, uint32_t base, const char* family, F make) {
   add_row(make.template operator()<M>(), ea_row_mask(M, OtherRegFree), base | ea_bits(M), family);
   // Byte (An)+ and -(An) on A7 step by 2: their own rows, after the general
   // one so they replace its A7 slots.
@@ -32,8 +32,9 @@ void add_ea_row(uint32_t base, const char* family, F make) {
 
 // One row per mode of the list, effective address in bits 0-5 of `base`.
 template <Size S, bool OtherRegFree, Ea... Ms, class F>
-void add_ea_rows(EaList<Ms...>, uint32_t base, const char* family, F make) {
-  (add_ea_row<S, OtherRegFree, Ms>(base, family, make), ...);
+constexpr void add_ea_rows(RowSink& add_row, EaList<Ms...>, uint32_t base, const char* family,
+                           F make) {
+  (add_ea_row<S, OtherRegFree, Ms>(add_row, base, family, make), ...);
 }
 
 }  // namespace m68k

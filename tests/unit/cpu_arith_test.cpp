@@ -60,6 +60,13 @@ const RegCase kRegCases[] = {
     {"AddLongCarryToZero", kAddL, 0xFFFFFFFF, 1, 0, 0, X | Z | C},
     {"AddLongSignedOverflow", kAddL, 0x7FFFFFFF, 1, 0, 0x80000000, N | V},
     {"AddLongBothNegative", kAddL, 0x80000000, 0x80000000, 0, 0, X | Z | V | C},
+    // The long carry is the sum below an operand, the borrow the destination
+    // below the source: the edges of those compares.
+    {"AddLongCarryAllOnes", kAddL, 0xFFFFFFFF, 0xFFFFFFFF, 0, 0xFFFFFFFE, X | N | C},
+    {"AddLongZeroSourceNoCarry", kAddL, 0xFFFFFFFF, 0, X | C, 0xFFFFFFFF, N},
+    {"SubLongEqualNoBorrow", kSubL, 0x80000000, 0x80000000, X | C, 0, Z},
+    {"CmpLongBorrowAcrossSign", kCmpL, 0x7FFFFFFF, 0x80000000, 0, 0x7FFFFFFF, N | V | C},
+    {"CmpLongUnsignedAboveNoBorrow", kCmpL, 0xFFFFFFFF, 1, C, 0xFFFFFFFF, N},
     {"SubWordBorrow", kSubW, 0x12340000, 1, 0, 0x1234FFFF, X | N | C},
     {"SubLongOverflow", kSubL, 0x80000000, 1, X | C, 0x7FFFFFFF, V},
     {"SubByteOverflow", kSubB, 0x80, 0x01, 0, 0x7F, V},

@@ -1,12 +1,14 @@
 // AND, OR, EOR and their immediate forms, NOT, TST, TAS, EXT, SWAP, and the
 // immediate operations on CCR and SR. The operations live in alu_ops.h.
+#pragma once
+
 #include "cpu/alu_ops.h"
 #include "cpu/decode_table.h"
 #include "cpu/exceptions.h"
 #include "cpu/operand.h"
 #include "cpu/row_generators.h"
 
-namespace m68k {
+namespace m68k::logic_ops {
 
 using namespace alu;
 
@@ -56,10 +58,10 @@ void imm_to_sr() {
 
 // ANDI, ORI, EORI: data-alterable destinations, then the CCR and SR forms.
 template <class Op>
-void add_immediate_rows(uint32_t base, const SizedName& name, const char* to_ccr,
-                        const char* to_sr) {
+constexpr void add_immediate_rows(RowSink& add_row, uint32_t base, const SizedName& name,
+                                  const char* to_ccr, const char* to_sr) {
   for_each_size([&]<Size S>() {
-    add_ea_rows<S, false>(DataAlterable{}, base | kSizeBits<S>, name.of<S>(),
+    add_ea_rows<S, false>(add_row, DataAlterable{}, base | kSizeBits<S>, name.of<S>(),
                           []<Ea M>() -> Handler { return &imm_to_ea<Op, S, M>; });
   });
   add_row(&imm_to_ccr<Op>, 0xFFFF, base | 0x3C, to_ccr);
@@ -68,49 +70,50 @@ void add_immediate_rows(uint32_t base, const SizedName& name, const char* to_ccr
 
 // AND, OR: <ea>,Dn (no An source) and Dn,<memory>.
 template <class Op>
-void add_register_rows(uint32_t line, const SizedName& name) {
+constexpr void add_register_rows(RowSink& add_row, uint32_t line, const SizedName& name) {
   for_each_size([&]<Size S>() {
     const uint32_t sz = kSizeBits<S>;
-    add_ea_rows<S, true>(DataModes{}, line | sz, name.of<S>(),
+    add_ea_rows<S, true>(add_row, DataModes{}, line | sz, name.of<S>(),
                          []<Ea M>() -> Handler { return &ea_to_dn<Op, S, M>; });
-    add_ea_rows<S, true>(MemoryAlterable{}, line | 0x100 | sz, name.of<S>(),
+    add_ea_rows<S, true>(add_row, MemoryAlterable{}, line | 0x100 | sz, name.of<S>(),
                          []<Ea M>() -> Handler { return &dn_to_ea<Op, S, M>; });
   });
 }
 
 // Single-operand rows with bits 9-11 fixed.
 template <class Op, Size S, class Modes>
-void add_single_rows(Modes modes, uint32_t base, const char* family) {
-  add_ea_rows<S, false>(modes, base, family, []<Ea M>() -> Handler { return &unary<Op, S, M>; });
+constexpr void add_single_rows(RowSink& add_row, Modes modes, uint32_t base, const char* family) {
+  add_ea_rows<S, false>(add_row, modes, base, family,
+                        []<Ea M>() -> Handler { return &unary<Op, S, M>; });
 }
 
 }  // namespace
 
-void add_logic_rows() {
+constexpr void add_logic_rows(RowSink& add_row) {
   const SizedName and_name{{"AND.b", "AND.w", "AND.l"}};
   const SizedName or_name{{"OR.b", "OR.w", "OR.l"}};
   const SizedName eor_name{{"EOR.b", "EOR.w", "EOR.l"}};
-  add_register_rows<And>(0xC000, and_name);
-  add_register_rows<Or>(0x8000, or_name);
+  add_register_rows<And>(add_row, 0xC000, and_name);
+  add_register_rows<Or>(add_row, 0x8000, or_name);
   // EOR exists only as Dn,<ea>, including Dn as the destination.
   for_each_size([&]<Size S>() {
-    add_ea_rows<S, true>(DataAlterable{}, 0xB100 | kSizeBits<S>, eor_name.of<S>(),
+    add_ea_rows<S, true>(add_row, DataAlterable{}, 0xB100 | kSizeBits<S>, eor_name.of<S>(),
                          []<Ea M>() -> Handler { return &dn_to_ea<Eor, S, M>; });
   });
-  add_immediate_rows<Or>(0x0000, or_name, "ORItoCCR", "ORItoSR");
-  add_immediate_rows<And>(0x0200, and_name, "ANDItoCCR", "ANDItoSR");
-  add_immediate_rows<Eor>(0x0A00, eor_name, "EORItoCCR", "EORItoSR");
+  add_immediate_rows<Or>(add_row, 0x0000, or_name, "ORItoCCR", "ORItoSR");
+  add_immediate_rows<And>(add_row, 0x0200, and_name, "ANDItoCCR", "ANDItoSR");
+  add_immediate_rows<Eor>(add_row, 0x0A00, eor_name, "EORItoCCR", "EORItoSR");
 
   const SizedName not_name{{"NOT.b", "NOT.w", "NOT.l"}};
   const SizedName tst_name{{"TST.b", "TST.w", "TST.l"}};
   for_each_size([&]<Size S>() {
-    add_single_rows<Not, S>(DataAlterable{}, 0x4600 | kSizeBits<S>, not_name.of<S>());
-    add_single_rows<Tst, S>(DataAlterable{}, 0x4A00 | kSizeBits<S>, tst_name.of<S>());
+    add_single_rows<Not, S>(add_row, DataAlterable{}, 0x4600 | kSizeBits<S>, not_name.of<S>());
+    add_single_rows<Tst, S>(add_row, DataAlterable{}, 0x4A00 | kSizeBits<S>, tst_name.of<S>());
   });
-  add_single_rows<Tas, Size::Byte>(DataAlterable{}, 0x4AC0, "TAS");
-  add_single_rows<ExtWord, Size::Word>(EaList<Ea::Dn>{}, 0x4880, "EXT.w");
-  add_single_rows<ExtLong, Size::Long>(EaList<Ea::Dn>{}, 0x48C0, "EXT.l");
-  add_single_rows<Swap, Size::Long>(EaList<Ea::Dn>{}, 0x4840, "SWAP");
+  add_single_rows<Tas, Size::Byte>(add_row, DataAlterable{}, 0x4AC0, "TAS");
+  add_single_rows<ExtWord, Size::Word>(add_row, EaList<Ea::Dn>{}, 0x4880, "EXT.w");
+  add_single_rows<ExtLong, Size::Long>(add_row, EaList<Ea::Dn>{}, 0x48C0, "EXT.l");
+  add_single_rows<Swap, Size::Long>(add_row, EaList<Ea::Dn>{}, 0x4840, "SWAP");
 }
 
-}  // namespace m68k
+}  // namespace m68k::logic_ops

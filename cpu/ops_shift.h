@@ -7,11 +7,14 @@
 // memory word by one. Counts of 32 and more reach the long forms, so every
 // host shift below goes through shl/shr, which give 0 for a shift of 32 or
 // more instead of undefined behaviour.
+#pragma once
+
 #include "cpu/decode_table.h"
+#include "cpu/flags.h"
 #include "cpu/operand.h"
 #include "cpu/row_generators.h"
 
-namespace m68k {
+namespace m68k::shift_ops {
 namespace {
 
 inline uint32_t shl(uint32_t v, unsigned n) {
@@ -152,22 +155,24 @@ struct Roxr {
 
 template <class Op>
 inline void store_carry(const ShiftOutcome& out) {
-  cpu.flag_c = out.carry;
-  if constexpr (Op::kSetsX) cpu.flag_x = out.carry;
+  if constexpr (Op::kSetsX)
+    set_xc(out.carry);
+  else
+    set_c(out.carry);
 }
 
 template <class Op, Size S>
 inline void store_flags(const ShiftOutcome& out) {
-  cpu.flag_n = out.result >> kSignShift<S>;
-  cpu.flag_z = out.result;
-  cpu.flag_v = out.overflow;
+  set_n(out.result >> kSignShift<S>);
+  set_z(out.result);
+  set_v(out.overflow);
   store_carry<Op>(out);
 }
 
 // Dy shifted by 1 to 8; a count field of 0 means 8.
 template <class Op, Size S>
 void shift_dn_by_immediate() {
-  const unsigned count = (((cpu.ir >> 9) - 1) & 7) + 1;
+  const unsigned count = count_field_value(ir_high_reg());
   Operand<S, Ea::Dn> dy;
   ShiftOutcome out = Op::template apply<S>(dy.read(), count, cpu.flag_x);
   dy.write(out.result);
@@ -178,14 +183,12 @@ void shift_dn_by_immediate() {
 // extra; any other count costs one unit of budget.
 template <class Op, Size S>
 void shift_dn_by_register() {
-  const unsigned count = dreg((cpu.ir >> 9) & 7) & 63;
+  const unsigned count = dreg(ir_high_reg()) & 63;
   Operand<S, Ea::Dn> dy;
   const uint32_t value = dy.read();
   if (count == 0) {
-    cpu.flag_n = value >> kSignShift<S>;
-    cpu.flag_z = value;
-    cpu.flag_v = 0;
-    cpu.flag_c = Op::kCarryFromX ? cpu.flag_x & 0x100 : 0;
+    set_nz_clear_vc<S>(value);
+    if constexpr (Op::kCarryFromX) set_c(cpu.flag_x & 0x100);
     return;
   }
   charge();
@@ -238,7 +241,7 @@ constexpr uint8_t memory_cycles() {
 }
 
 template <class Op, Size S>
-void add_register_rows(const ShiftKind& k, unsigned size_index) {
+constexpr void add_register_rows(RowSink& add_row, const ShiftKind& k, unsigned size_index) {
   const uint32_t base = 0xE000 | (k.left << 8) | (size_index << 6) | (k.kind << 3);
   const uint8_t c = kRegisterCycles[size_index];
   add_row(&shift_dn_by_immediate<Op, S>, 0xF1F8, base, k.family[size_index], c, c, 6);
@@ -246,31 +249,32 @@ void add_register_rows(const ShiftKind& k, unsigned size_index) {
 }
 
 template <class Op, Ea... Ms>
-void add_memory_rows(EaList<Ms...>, uint32_t base, const char* family) {
+constexpr void add_memory_rows(RowSink& add_row, EaList<Ms...>, uint32_t base, const char* family) {
   (add_row(&shift_memory_word<Op, Ms>, ea_row_mask(Ms, false), base | ea_bits(Ms), family,
            memory_cycles<Ms>(), memory_cycles<Ms>(), 5),
    ...);
 }
 
 template <class Op>
-void add_operation_rows(const ShiftKind& k) {
-  add_register_rows<Op, Size::Byte>(k, 0);
-  add_register_rows<Op, Size::Word>(k, 1);
-  add_register_rows<Op, Size::Long>(k, 2);
-  add_memory_rows<Op>(MemoryAlterable{}, 0xE0C0 | (k.kind << 9) | (k.left << 8), k.family[1]);
+constexpr void add_operation_rows(RowSink& add_row, const ShiftKind& k) {
+  add_register_rows<Op, Size::Byte>(add_row, k, 0);
+  add_register_rows<Op, Size::Word>(add_row, k, 1);
+  add_register_rows<Op, Size::Long>(add_row, k, 2);
+  add_memory_rows<Op>(add_row, MemoryAlterable{}, 0xE0C0 | (k.kind << 9) | (k.left << 8),
+                      k.family[1]);
 }
 
 }  // namespace
 
-void add_shift_rows() {
-  add_operation_rows<Asr>({0, 0, {"ASR.b", "ASR.w", "ASR.l"}});
-  add_operation_rows<Asl>({0, 1, {"ASL.b", "ASL.w", "ASL.l"}});
-  add_operation_rows<Lsr>({1, 0, {"LSR.b", "LSR.w", "LSR.l"}});
-  add_operation_rows<Lsl>({1, 1, {"LSL.b", "LSL.w", "LSL.l"}});
-  add_operation_rows<Roxr>({2, 0, {"ROXR.b", "ROXR.w", "ROXR.l"}});
-  add_operation_rows<Roxl>({2, 1, {"ROXL.b", "ROXL.w", "ROXL.l"}});
-  add_operation_rows<Ror>({3, 0, {"ROR.b", "ROR.w", "ROR.l"}});
-  add_operation_rows<Rol>({3, 1, {"ROL.b", "ROL.w", "ROL.l"}});
+constexpr void add_shift_rows(RowSink& add_row) {
+  add_operation_rows<Asr>(add_row, {0, 0, {"ASR.b", "ASR.w", "ASR.l"}});
+  add_operation_rows<Asl>(add_row, {0, 1, {"ASL.b", "ASL.w", "ASL.l"}});
+  add_operation_rows<Lsr>(add_row, {1, 0, {"LSR.b", "LSR.w", "LSR.l"}});
+  add_operation_rows<Lsl>(add_row, {1, 1, {"LSL.b", "LSL.w", "LSL.l"}});
+  add_operation_rows<Roxr>(add_row, {2, 0, {"ROXR.b", "ROXR.w", "ROXR.l"}});
+  add_operation_rows<Roxl>(add_row, {2, 1, {"ROXL.b", "ROXL.w", "ROXL.l"}});
+  add_operation_rows<Ror>(add_row, {3, 0, {"ROR.b", "ROR.w", "ROR.l"}});
+  add_operation_rows<Rol>(add_row, {3, 1, {"ROL.b", "ROL.w", "ROL.l"}});
 }
 
-}  // namespace m68k
+}  // namespace m68k::shift_ops

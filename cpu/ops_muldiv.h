@@ -1,12 +1,15 @@
 // MULU.W, MULS.W, DIVU.W, DIVS.W: a 16-bit source against the data register
 // in bits 9-11, which receives the 32-bit product, or the remainder and
 // quotient of its 32-bit dividend.
+#pragma once
+
 #include "cpu/decode_table.h"
 #include "cpu/exceptions.h"
+#include "cpu/flags.h"
 #include "cpu/operand.h"
 #include "cpu/row_generators.h"
 
-namespace m68k {
+namespace m68k::muldiv_ops {
 
 namespace {
 
@@ -35,10 +38,7 @@ template <MulDiv Op>
 void multiply(uint32_t& dx, uint32_t source) {
   uint32_t p = static_cast<uint32_t>(widen_word<Op>(source) * widen_word<Op>(dx));
   dx = p;
-  cpu.flag_v = 0;
-  cpu.flag_c = 0;
-  cpu.flag_z = p;
-  cpu.flag_n = p >> 24;
+  set_nz_clear_vc<Size::Long>(p);
 }
 
 // A quotient that does not fit 16 bits (signed for DIVS) leaves Dx alone
@@ -63,23 +63,23 @@ void divide(uint32_t& dx, uint32_t source) {
   int64_t r = dividend % divisor;  // takes the dividend's sign
   constexpr int64_t kLow = is_signed(Op) ? -32768 : 0;
   constexpr int64_t kHigh = is_signed(Op) ? 32767 : 0xFFFF;
-  cpu.flag_c = 0;
+  set_c(0);
   if (q < kLow || q > kHigh) {
-    cpu.flag_v = 0x80;
+    set_v(0x80);
     return;
   }
   uint32_t quotient = static_cast<uint32_t>(q) & 0xFFFF;
   dx = ((static_cast<uint32_t>(r) & 0xFFFF) << 16) | quotient;
-  cpu.flag_z = quotient;
-  cpu.flag_n = quotient >> 8;
-  cpu.flag_v = 0;
+  set_z(quotient);
+  set_n(quotient >> 8);
+  set_v(0);
 }
 
 template <MulDiv Op, Ea M>
 void op_muldiv() {
   Operand<Size::Word, M> src;
   uint32_t source = src.evaluate_and_read();
-  uint32_t& dx = dreg((cpu.ir >> 9) & 7);
+  uint32_t& dx = dreg(ir_high_reg());
   if constexpr (is_divide(Op))
     divide<Op>(dx, source);
   else
@@ -94,7 +94,7 @@ struct MulDivForm {
 
 // Word sources have no A7 byte forms: one row per mode, with its time.
 template <MulDiv Op, Ea... Ms>
-void add_timed_rows(EaList<Ms...>, const MulDivForm& f) {
+constexpr void add_timed_rows(RowSink& add_row, EaList<Ms...>, const MulDivForm& f) {
   (add_row(&op_muldiv<Op, Ms>, ea_row_mask(Ms, true), f.base | ea_bits(Ms), f.family,
            static_cast<uint8_t>(f.c68000 + ea_calc_cycles(Ms)),
            static_cast<uint8_t>(f.c68010 + ea_calc_cycles(Ms)), f.c68020),
@@ -103,11 +103,11 @@ void add_timed_rows(EaList<Ms...>, const MulDivForm& f) {
 
 }  // namespace
 
-void add_muldiv_rows() {
-  add_timed_rows<MulDiv::Mulu>(DataModes{}, {0xC0C0, "MULU", 70, 40, 27});
-  add_timed_rows<MulDiv::Muls>(DataModes{}, {0xC1C0, "MULS", 70, 42, 28});
-  add_timed_rows<MulDiv::Divu>(DataModes{}, {0x80C0, "DIVU", 140, 108, 44});
-  add_timed_rows<MulDiv::Divs>(DataModes{}, {0x81C0, "DIVS", 158, 122, 56});
+constexpr void add_muldiv_rows(RowSink& add_row) {
+  add_timed_rows<MulDiv::Mulu>(add_row, DataModes{}, {0xC0C0, "MULU", 70, 40, 27});
+  add_timed_rows<MulDiv::Muls>(add_row, DataModes{}, {0xC1C0, "MULS", 70, 42, 28});
+  add_timed_rows<MulDiv::Divu>(add_row, DataModes{}, {0x80C0, "DIVU", 140, 108, 44});
+  add_timed_rows<MulDiv::Divs>(add_row, DataModes{}, {0x81C0, "DIVS", 158, 122, 56});
 }
 
-}  // namespace m68k
+}  // namespace m68k::muldiv_ops

@@ -3,6 +3,8 @@
 // Every condition gets its own handler per form, so no handler looks at the
 // condition field at run time. Condition 0 in the branch slot is BRA and
 // condition 1 is BSR; both have handlers of their own.
+#pragma once
+
 #include <cstddef>
 #include <iterator>
 #include <utility>
@@ -13,7 +15,7 @@
 #include "cpu/operand.h"
 #include "cpu/row_generators.h"
 
-namespace m68k {
+namespace m68k::flow_ops {
 
 namespace {
 
@@ -79,7 +81,7 @@ void op_dbcc() {
     cpu.pc += 2;
     return;
   }
-  uint32_t& d = dreg(cpu.ir & 7);
+  uint32_t& d = dreg(ir_low_reg());
   const uint32_t low = (d - 1) & 0xFFFF;
   d = (d & 0xFFFF0000) | low;
   charge();
@@ -145,8 +147,8 @@ constexpr Cycles kJsrCycles[] = {{16, 16, 4}, {18, 18, 5}, {22, 22, 7}, {18, 18,
                                  {20, 20, 4}, {18, 18, 5}, {22, 22, 7}};
 
 template <std::size_t... I>
-void add_jump_rows(std::index_sequence<I...>) {
-  auto add = [](Handler h, uint32_t base, Ea m, const Cycles& c, const char* family) {
+constexpr void add_jump_rows(RowSink& add_row, std::index_sequence<I...>) {
+  auto add = [&](Handler h, uint32_t base, Ea m, const Cycles& c, const char* family) {
     add_row(h, ea_row_mask(m, false), base | ea_bits(m), family, c.c68000, c.c68010, c.c68020);
   };
   (add(&op_jmp<kControl[I]>, 0x4EC0, kControl[I], kJmpCycles[I], "JMP"), ...);
@@ -154,7 +156,7 @@ void add_jump_rows(std::index_sequence<I...>) {
 }
 
 template <unsigned CC>
-void add_condition_rows() {
+constexpr void add_condition_rows(RowSink& add_row) {
   const uint32_t cc = CC << 8;
   // Branch slot: 0 is BRA, 1 is BSR. A byte displacement of 0x00 selects the
   // word form; 0xFF belongs to the long form of later models, whose rows
@@ -170,23 +172,23 @@ void add_condition_rows() {
     add_row(&op_branch_word<CC>, 0xFFFF, 0x6000 | cc, "Bcc", 10, 10, 6);
   }
   add_row(&op_dbcc<CC>, 0xFFF8, 0x50C8 | cc, "DBcc", 10, 10, 6);
-  add_ea_rows<Size::Byte, false>(DataAlterable{}, 0x50C0 | cc, "Scc",
+  add_ea_rows<Size::Byte, false>(add_row, DataAlterable{}, 0x50C0 | cc, "Scc",
                                  []<Ea M>() -> Handler { return &op_scc<CC, M>; });
 }
 
 template <std::size_t... CC>
-void add_all_condition_rows(std::index_sequence<CC...>) {
-  (add_condition_rows<CC>(), ...);
+constexpr void add_all_condition_rows(RowSink& add_row, std::index_sequence<CC...>) {
+  (add_condition_rows<CC>(add_row), ...);
 }
 
 }  // namespace
 
-void add_flow_rows() {
-  add_all_condition_rows(std::make_index_sequence<16>{});
-  add_jump_rows(std::make_index_sequence<std::size(kControl)>{});
+constexpr void add_flow_rows(RowSink& add_row) {
+  add_all_condition_rows(add_row, std::make_index_sequence<16>{});
+  add_jump_rows(add_row, std::make_index_sequence<std::size(kControl)>{});
   add_row(&op_rts, 0xFFFF, 0x4E75, "RTS", 16, 16, 10);
   add_row(&op_rtr, 0xFFFF, 0x4E77, "RTR", 20, 20, 14);
   add_row(&op_nop, 0xFFFF, 0x4E71, "NOP", 4, 4, 2);
 }
 
-}  // namespace m68k
+}  // namespace m68k::flow_ops

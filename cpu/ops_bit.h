@@ -5,11 +5,14 @@
 // word, and the destination mode picks a whole data register (bit number
 // mod 32) or one byte (bit number mod 8). Only Z changes; X, N, V and C keep
 // their values.
+#pragma once
+
 #include "cpu/decode_table.h"
+#include "cpu/flags.h"
 #include "cpu/operand.h"
 #include "cpu/row_generators.h"
 
-namespace m68k {
+namespace m68k::bit_ops {
 namespace {
 
 struct Btst {
@@ -33,17 +36,17 @@ struct Bset {
 // destination; the register one is read before the destination is evaluated.
 template <class Op, bool ImmediateBit, Ea M>
 void bit_op() {
-  const uint32_t bit = ImmediateBit ? fetch16() : dreg((cpu.ir >> 9) & 7);
+  const uint32_t bit = ImmediateBit ? fetch16() : dreg(ir_high_reg());
   if constexpr (M == Ea::Dn) {
-    uint32_t& d = dreg(cpu.ir & 7);
+    uint32_t& d = dreg(ir_low_reg());
     const uint32_t mask = 1u << (bit & 31);
-    cpu.flag_z = d & mask;
+    set_z(d & mask);
     if constexpr (Op::kWrites) d = Op::apply(d, mask);
   } else {
     Operand<Size::Byte, M> op;
     const uint32_t v = op.evaluate_and_read();
     const uint32_t mask = 1u << (bit & 7);
-    cpu.flag_z = v & mask;
+    set_z(v & mask);
     if constexpr (Op::kWrites) op.write(Op::apply(v, mask));
   }
 }
@@ -56,7 +59,7 @@ struct BitKind {
 };
 
 template <class Op, bool ImmediateBit, Ea M>
-void add_bit_row(const BitKind& k) {
+constexpr void add_bit_row(RowSink& add_row, const BitKind& k) {
   const uint32_t base = (ImmediateBit ? 0x0800 : 0x0100) | (k.op << 6);
   // The immediate bit number costs a fetch of 4 more.
   const unsigned extra = ImmediateBit ? 4 : 0;
@@ -69,10 +72,10 @@ void add_bit_row(const BitKind& k) {
 // Byte (An)+ and -(An) on A7 step by 2: their rows come after the general
 // ones so they take the A7 slots over.
 template <class Op, bool ImmediateBit, Ea... Ms>
-void add_bit_rows_for(EaList<Ms...>, const BitKind& k) {
-  (add_bit_row<Op, ImmediateBit, Ms>(k), ...);
-  add_bit_row<Op, ImmediateBit, Ea::PostIncA7>(k);
-  add_bit_row<Op, ImmediateBit, Ea::PreDecA7>(k);
+constexpr void add_bit_rows_for(RowSink& add_row, EaList<Ms...>, const BitKind& k) {
+  (add_bit_row<Op, ImmediateBit, Ms>(add_row, k), ...);
+  add_bit_row<Op, ImmediateBit, Ea::PostIncA7>(add_row, k);
+  add_bit_row<Op, ImmediateBit, Ea::PreDecA7>(add_row, k);
 }
 
 using AlterableTargets =
@@ -84,18 +87,18 @@ using RegisterTestTargets = EaList<Ea::Dn, Ea::Ind, Ea::PostInc, Ea::PreDec, Ea:
                                    Ea::AbsW, Ea::AbsL, Ea::PcDisp, Ea::PcIndex, Ea::Imm>;
 
 template <class Op, class Targets, class ImmTargets>
-void add_instruction_rows(const BitKind& k) {
-  add_bit_rows_for<Op, false>(Targets{}, k);
-  add_bit_rows_for<Op, true>(ImmTargets{}, k);
+constexpr void add_instruction_rows(RowSink& add_row, const BitKind& k) {
+  add_bit_rows_for<Op, false>(add_row, Targets{}, k);
+  add_bit_rows_for<Op, true>(add_row, ImmTargets{}, k);
 }
 
 }  // namespace
 
-void add_bit_rows() {
-  add_instruction_rows<Btst, RegisterTestTargets, TestTargets>({0, "BTST", 6, 4});
-  add_instruction_rows<Bchg, AlterableTargets, AlterableTargets>({1, "BCHG", 8, 8});
-  add_instruction_rows<Bclr, AlterableTargets, AlterableTargets>({2, "BCLR", 10, 8});
-  add_instruction_rows<Bset, AlterableTargets, AlterableTargets>({3, "BSET", 8, 8});
+constexpr void add_bit_rows(RowSink& add_row) {
+  add_instruction_rows<Btst, RegisterTestTargets, TestTargets>(add_row, {0, "BTST", 6, 4});
+  add_instruction_rows<Bchg, AlterableTargets, AlterableTargets>(add_row, {1, "BCHG", 8, 8});
+  add_instruction_rows<Bclr, AlterableTargets, AlterableTargets>(add_row, {2, "BCLR", 10, 8});
+  add_instruction_rows<Bset, AlterableTargets, AlterableTargets>(add_row, {3, "BSET", 8, 8});
 }
 
-}  // namespace m68k
+}  // namespace m68k::bit_ops

@@ -2,25 +2,24 @@
 //
 // Z is only ever cleared, never set, so a multi-byte decimal chain that
 // starts with Z set ends with Z telling whether the whole number is zero.
+#pragma once
+
 #include "cpu/decode_table.h"
+#include "cpu/flags.h"
 #include "cpu/operand.h"
 #include "cpu/row_generators.h"
 
-namespace m68k {
+namespace m68k::bcd_ops {
 
 namespace {
 
 enum class Bcd { Add, Sub };
 
-inline uint32_t x_bit() {
-  return (cpu.flag_x >> 8) & 1;
-}
-
 inline void set_decimal_flags(uint32_t b, bool carry, uint32_t lo) {
-  cpu.flag_x = cpu.flag_c = carry ? 0x100 : 0;
-  cpu.flag_n = b;
-  cpu.flag_z |= b;
-  cpu.flag_v = ~lo & b;
+  set_xc(carry ? 0x100 : 0);
+  set_n(b);
+  set_z(cpu.flag_z | b);
+  set_v(~lo & b);
 }
 
 // d + s + X or d - s - X in decimal. The subtraction is done in unsigned
@@ -28,7 +27,7 @@ inline void set_decimal_flags(uint32_t b, bool carry, uint32_t lo) {
 // exactly the "10 or more" and "above 0x99" test the correction needs.
 template <Bcd Op>
 uint32_t decimal(uint32_t s, uint32_t d) {
-  uint32_t x = x_bit();
+  uint32_t x = extend_bit();
   uint32_t lo, r;
   bool carry;
   if constexpr (Op == Bcd::Add) {
@@ -66,12 +65,11 @@ template <Ea M>
 void op_nbcd() {
   Operand<Size::Byte, M> op;
   uint32_t d = op.evaluate_and_read();
-  uint32_t r0 = (0x9A - d - x_bit()) & 0xFF;
+  uint32_t r0 = (0x9A - d - extend_bit()) & 0xFF;
   if (r0 == 0x9A) {
-    cpu.flag_n = 0x9A;
-    cpu.flag_v = 0;
-    cpu.flag_c = 0;
-    cpu.flag_x = 0;
+    set_n(0x9A);
+    set_v(0);
+    set_xc(0);
     return;
   }
   uint32_t r = (r0 & 0x0F) == 0x0A ? (r0 & 0xF0) + 0x10 : r0;
@@ -89,7 +87,7 @@ constexpr uint8_t kPairRegCycles020 = 4, kPairMemCycles020 = 16;
 // memory row so they replace its A7 slots: source A7 in bits 0-2, then
 // destination A7 in bits 9-11, then both.
 template <Bcd Op>
-void add_pair_rows(uint32_t base, const char* family) {
+constexpr void add_pair_rows(RowSink& add_row, uint32_t base, const char* family) {
   using enum Ea;
   add_row(&op_decimal_pair<Op, Dn, Dn>, 0xF1F8, base, family, kPairRegCycles, kPairRegCycles,
           kPairRegCycles020);
@@ -104,12 +102,12 @@ void add_pair_rows(uint32_t base, const char* family) {
 
 }  // namespace
 
-void add_bcd_rows() {
-  add_pair_rows<Bcd::Add>(0xC100, "ABCD");
-  add_pair_rows<Bcd::Sub>(0x8100, "SBCD");
+constexpr void add_bcd_rows(RowSink& add_row) {
+  add_pair_rows<Bcd::Add>(add_row, 0xC100, "ABCD");
+  add_pair_rows<Bcd::Sub>(add_row, 0x8100, "SBCD");
   // Eight data-alterable modes; the generator adds (A7)+ and -(A7).
-  add_ea_rows<Size::Byte, false>(DataAlterable{}, 0x4800, "NBCD",
+  add_ea_rows<Size::Byte, false>(add_row, DataAlterable{}, 0x4800, "NBCD",
                                  []<Ea M>() -> Handler { return &op_nbcd<M>; });
 }
 
-}  // namespace m68k
+}  // namespace m68k::bcd_ops

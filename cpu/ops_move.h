@@ -1,28 +1,15 @@
 // MOVE, MOVEA, MOVEQ, MOVEM, MOVEP, LEA, PEA, EXG, LINK, UNLK, moves to and from SR, CCR and USP.
+#pragma once
+
 #include "cpu/decode_table.h"
 #include "cpu/exceptions.h"
+#include "cpu/flags.h"
 #include "cpu/operand.h"
 #include "cpu/row_generators.h"
 
-namespace m68k {
+namespace m68k::move_ops {
 
 namespace {
-
-// Register number in bits 0-2 and in bits 9-11 of IR.
-inline unsigned low_reg() {
-  return cpu.ir & 7;
-}
-inline unsigned high_reg() {
-  return (cpu.ir >> 9) & 7;
-}
-
-template <Size S>
-inline void set_nz_clear_vc(uint32_t v) {
-  cpu.flag_n = v >> kSignShift<S>;
-  cpu.flag_z = v & kSizeMask<S>;
-  cpu.flag_v = 0;
-  cpu.flag_c = 0;
-}
 
 // --- MOVE, MOVEA, MOVEQ ------------------------------------------------------
 
@@ -43,12 +30,12 @@ void op_move() {
 template <Size S, Ea Src>
 void op_movea() {
   Operand<S, Src> src;
-  areg(high_reg()) = static_cast<uint32_t>(sign_extend<S>(src.evaluate_and_read()));
+  areg(ir_high_reg()) = static_cast<uint32_t>(sign_extend<S>(src.evaluate_and_read()));
 }
 
 void op_moveq() {
   uint32_t v = static_cast<uint32_t>(static_cast<int8_t>(cpu.ir & 0xFF));
-  dreg(high_reg()) = v;
+  dreg(ir_high_reg()) = v;
   set_nz_clear_vc<Size::Long>(v);
 }
 
@@ -66,7 +53,8 @@ constexpr uint32_t move_row_mask(Ea src, Ea dst) {
 }
 
 template <Size S, Ea Src, Ea... Dsts>
-void add_move_rows_from(EaList<Dsts...>, uint32_t base, const char* family) {
+constexpr void add_move_rows_from(RowSink& add_row, EaList<Dsts...>, uint32_t base,
+                                  const char* family) {
   (add_row(&op_move<S, Src, Dsts>, move_row_mask(Src, Dsts),
            base | ea_bits(Src) | move_dest_bits(Dsts), family),
    ...);
@@ -76,8 +64,9 @@ void add_move_rows_from(EaList<Dsts...>, uint32_t base, const char* family) {
 // field fall into later mask groups than the general rows they override, so
 // the A7 byte forms replace the A7 slots of the general rows.
 template <Size S, Ea... Srcs, class Dsts>
-void add_move_size(EaList<Srcs...>, Dsts dsts, uint32_t base, const char* family) {
-  (add_move_rows_from<S, Srcs>(dsts, base, family), ...);
+constexpr void add_move_size(RowSink& add_row, EaList<Srcs...>, Dsts dsts, uint32_t base,
+                             const char* family) {
+  (add_move_rows_from<S, Srcs>(add_row, dsts, base, family), ...);
 }
 
 using MoveByteSources =
@@ -115,12 +104,12 @@ void op_move_to_sr() {
 // test is needed.
 void op_move_to_usp() {
   if (!supervisor_or_trap()) return;
-  cpu.sp_slot[0] = areg(low_reg());
+  cpu.sp_slot[0] = areg(ir_low_reg());
 }
 
 void op_move_from_usp() {
   if (!supervisor_or_trap()) return;
-  areg(low_reg()) = cpu.sp_slot[0];
+  areg(ir_low_reg()) = cpu.sp_slot[0];
 }
 
 // --- MOVEM -------------------------------------------------------------------
@@ -136,7 +125,7 @@ void op_movem_to_memory() {
     // Reversed mask (bit 0 = A7 ... bit 15 = D0), addresses descending. An is
     // written only at the end, so if it is in the list its value from before
     // the instruction is what gets stored.
-    unsigned n = low_reg();
+    unsigned n = ir_low_reg();
     uint32_t address = areg(n);
     for (unsigned i = 0; i < 16; ++i) {
       if (!(mask & (1u << i))) continue;
@@ -163,7 +152,7 @@ void op_movem_to_registers() {
   constexpr uint32_t kStep = static_cast<uint32_t>(S);
   uint32_t address;
   if constexpr (M == Ea::PostInc)
-    address = areg(low_reg());
+    address = areg(ir_low_reg());
   else
     address = effective_address<M>();
   for (unsigned i = 0; i < 16; ++i) {
@@ -171,7 +160,7 @@ void op_movem_to_registers() {
     cpu.dar[i] = static_cast<uint32_t>(sign_extend<S>(read_bus<S>(address)));
     address += kStep;
   }
-  if constexpr (M == Ea::PostInc) areg(low_reg()) = address;
+  if constexpr (M == Ea::PostInc) areg(ir_low_reg()) = address;
 }
 
 using MovemToMemoryModes = EaList<Ea::Ind, Ea::PreDec, Ea::Disp, Ea::Index, Ea::AbsW, Ea::AbsL>;
@@ -185,8 +174,8 @@ using MovemToRegisterModes =
 template <Size S, bool ToMemory>
 void op_movep() {
   constexpr unsigned kBytes = static_cast<unsigned>(S);
-  uint32_t address = areg(low_reg()) + static_cast<uint32_t>(sign_extend<Size::Word>(fetch16()));
-  uint32_t& d = dreg(high_reg());
+  uint32_t address = areg(ir_low_reg()) + static_cast<uint32_t>(sign_extend<Size::Word>(fetch16()));
+  uint32_t& d = dreg(ir_high_reg());
   if constexpr (ToMemory) {
     for (unsigned i = 0; i < kBytes; ++i)
       write_bus<Size::Byte>(address + 2 * i, d >> (8 * (kBytes - 1 - i)));
@@ -202,7 +191,7 @@ void op_movep() {
 // The address is not masked: only bus accesses are.
 template <Ea M>
 void op_lea() {
-  areg(high_reg()) = effective_address<M>();
+  areg(ir_high_reg()) = effective_address<M>();
 }
 
 // Evaluated before A7 moves, so PEA (A7) pushes the old A7.
@@ -215,8 +204,8 @@ enum class ExgKind { DataData, AddrAddr, DataAddr };
 
 template <ExgKind K>
 void op_exg() {
-  uint32_t& x = cpu.dar[high_reg() + (K == ExgKind::AddrAddr ? 8 : 0)];
-  uint32_t& y = cpu.dar[low_reg() + (K == ExgKind::DataData ? 0 : 8)];
+  uint32_t& x = cpu.dar[ir_high_reg() + (K == ExgKind::AddrAddr ? 8 : 0)];
+  uint32_t& y = cpu.dar[ir_low_reg() + (K == ExgKind::DataData ? 0 : 8)];
   uint32_t t = x;
   x = y;
   y = t;
@@ -226,7 +215,7 @@ void op_exg() {
 // ends as that value plus the displacement.
 template <bool OnA7>
 void op_link() {
-  unsigned n = OnA7 ? 7 : low_reg();
+  unsigned n = OnA7 ? 7 : ir_low_reg();
   areg(7) -= 4;
   write_bus<Size::Long>(areg(7), areg(n));
   areg(n) = areg(7);
@@ -234,7 +223,7 @@ void op_link() {
 }
 
 void op_unlk() {
-  unsigned n = low_reg();
+  unsigned n = ir_low_reg();
   uint32_t frame = areg(n);
   areg(7) = frame + 4;
   areg(n) = read_bus<Size::Long>(frame);
@@ -247,47 +236,47 @@ void op_unlk_a7() {
 
 }  // namespace
 
-void add_move_rows() {
+constexpr void add_move_rows(RowSink& add_row) {
   add_row(&op_moveq, 0xF100, 0x7000, "MOVE.q");
 
-  add_move_size<Size::Byte>(MoveByteSources{}, MoveByteDests{}, 0x1000, "MOVE.b");
-  add_move_size<Size::Word>(AllModes{}, DataAlterable{}, 0x3000, "MOVE.w");
-  add_move_size<Size::Long>(AllModes{}, DataAlterable{}, 0x2000, "MOVE.l");
-  add_ea_rows<Size::Word, true>(AllModes{}, 0x3040, "MOVEA.w",
+  add_move_size<Size::Byte>(add_row, MoveByteSources{}, MoveByteDests{}, 0x1000, "MOVE.b");
+  add_move_size<Size::Word>(add_row, AllModes{}, DataAlterable{}, 0x3000, "MOVE.w");
+  add_move_size<Size::Long>(add_row, AllModes{}, DataAlterable{}, 0x2000, "MOVE.l");
+  add_ea_rows<Size::Word, true>(add_row, AllModes{}, 0x3040, "MOVEA.w",
                                 []<Ea M>() -> Handler { return &op_movea<Size::Word, M>; });
-  add_ea_rows<Size::Long, true>(AllModes{}, 0x2040, "MOVEA.l",
+  add_ea_rows<Size::Long, true>(add_row, AllModes{}, 0x2040, "MOVEA.l",
                                 []<Ea M>() -> Handler { return &op_movea<Size::Long, M>; });
 
-  add_ea_rows<Size::Word, false>(DataAlterable{}, 0x40C0, "MOVEfromSR",
+  add_ea_rows<Size::Word, false>(add_row, DataAlterable{}, 0x40C0, "MOVEfromSR",
                                  []<Ea M>() -> Handler { return &op_move_from_sr<M>; });
-  add_ea_rows<Size::Word, false>(DataModes{}, 0x44C0, "MOVEtoCCR",
+  add_ea_rows<Size::Word, false>(add_row, DataModes{}, 0x44C0, "MOVEtoCCR",
                                  []<Ea M>() -> Handler { return &op_move_to_ccr<M>; });
-  add_ea_rows<Size::Word, false>(DataModes{}, 0x46C0, "MOVEtoSR",
+  add_ea_rows<Size::Word, false>(add_row, DataModes{}, 0x46C0, "MOVEtoSR",
                                  []<Ea M>() -> Handler { return &op_move_to_sr<M>; });
   add_row(&op_move_to_usp, 0xFFF8, 0x4E60, "MOVEtoUSP");
   add_row(&op_move_from_usp, 0xFFF8, 0x4E68, "MOVEfromUSP");
 
-  add_ea_rows<Size::Word, false>(MovemToMemoryModes{}, 0x4880, "MOVEM.w", []<Ea M>() -> Handler {
-    return &op_movem_to_memory<Size::Word, M>;
-  });
-  add_ea_rows<Size::Long, false>(MovemToMemoryModes{}, 0x48C0, "MOVEM.l", []<Ea M>() -> Handler {
-    return &op_movem_to_memory<Size::Long, M>;
-  });
-  add_ea_rows<Size::Word, false>(MovemToRegisterModes{}, 0x4C80, "MOVEM.w", []<Ea M>() -> Handler {
-    return &op_movem_to_registers<Size::Word, M>;
-  });
-  add_ea_rows<Size::Long, false>(MovemToRegisterModes{}, 0x4CC0, "MOVEM.l", []<Ea M>() -> Handler {
-    return &op_movem_to_registers<Size::Long, M>;
-  });
+  add_ea_rows<Size::Word, false>(
+      add_row, MovemToMemoryModes{}, 0x4880, "MOVEM.w",
+      []<Ea M>() -> Handler { return &op_movem_to_memory<Size::Word, M>; });
+  add_ea_rows<Size::Long, false>(
+      add_row, MovemToMemoryModes{}, 0x48C0, "MOVEM.l",
+      []<Ea M>() -> Handler { return &op_movem_to_memory<Size::Long, M>; });
+  add_ea_rows<Size::Word, false>(
+      add_row, MovemToRegisterModes{}, 0x4C80, "MOVEM.w",
+      []<Ea M>() -> Handler { return &op_movem_to_registers<Size::Word, M>; });
+  add_ea_rows<Size::Long, false>(
+      add_row, MovemToRegisterModes{}, 0x4CC0, "MOVEM.l",
+      []<Ea M>() -> Handler { return &op_movem_to_registers<Size::Long, M>; });
 
   add_row(&op_movep<Size::Word, false>, 0xF1F8, 0x0108, "MOVEP.w");
   add_row(&op_movep<Size::Long, false>, 0xF1F8, 0x0148, "MOVEP.l");
   add_row(&op_movep<Size::Word, true>, 0xF1F8, 0x0188, "MOVEP.w");
   add_row(&op_movep<Size::Long, true>, 0xF1F8, 0x01C8, "MOVEP.l");
 
-  add_ea_rows<Size::Long, true>(ControlModes{}, 0x41C0, "LEA",
+  add_ea_rows<Size::Long, true>(add_row, ControlModes{}, 0x41C0, "LEA",
                                 []<Ea M>() -> Handler { return &op_lea<M>; });
-  add_ea_rows<Size::Long, false>(ControlModes{}, 0x4840, "PEA",
+  add_ea_rows<Size::Long, false>(add_row, ControlModes{}, 0x4840, "PEA",
                                  []<Ea M>() -> Handler { return &op_pea<M>; });
 
   add_row(&op_exg<ExgKind::DataData>, 0xF1F8, 0xC140, "EXG");
@@ -300,4 +289,4 @@ void add_move_rows() {
   add_row(&op_unlk_a7, 0xFFFF, 0x4E5F, "UNLINK");
 }
 
-}  // namespace m68k
+}  // namespace m68k::move_ops

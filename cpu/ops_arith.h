@@ -2,12 +2,14 @@
 // quick, extended, CMPM), NEG, NEGX and CLR. The operations themselves live
 // in alu_ops.h; this file holds the operand shapes peculiar to arithmetic
 // and the decode rows.
+#pragma once
+
 #include "cpu/alu_ops.h"
 #include "cpu/decode_table.h"
 #include "cpu/operand.h"
 #include "cpu/row_generators.h"
 
-namespace m68k {
+namespace m68k::arith_ops {
 
 using namespace alu;
 
@@ -26,7 +28,7 @@ void ea_to_an() {
 
 // Quick value in bits 9-11, where 0 stands for 8.
 inline uint32_t quick_value() {
-  return ((reg_field_9() - 1) & 7) + 1;
+  return count_field_value(ir_high_reg());
 }
 
 template <class Op, Size S, Ea M>
@@ -68,7 +70,7 @@ void memory_pair() {
 // Rows for one memory-pair instruction. Byte forms on A7 step by 2, so A7
 // as source, destination or both gets its own row after the general one.
 template <class Op, Size S, Ea M, Ea MA7>
-void add_pair_rows(uint32_t base, const char* family) {
+constexpr void add_pair_rows(RowSink& add_row, uint32_t base, const char* family) {
   add_row(&memory_pair<Op, S, M, M>, 0xF1F8, base, family);
   if constexpr (S == Size::Byte) {
     add_row(&memory_pair<Op, S, MA7, M>, 0xF1FF, base | 0x007, family);
@@ -79,50 +81,52 @@ void add_pair_rows(uint32_t base, const char* family) {
 
 // ADD, SUB, CMP <ea>,Dn: An as a source exists for word and long only.
 template <class Op, Size S>
-void add_to_dn_rows(uint32_t base, const char* family) {
+constexpr void add_to_dn_rows(RowSink& add_row, uint32_t base, const char* family) {
   auto make = []<Ea M>() -> Handler { return &ea_to_dn<Op, S, M>; };
   if constexpr (S == Size::Byte)
-    add_ea_rows<S, true>(DataModes{}, base, family, make);
+    add_ea_rows<S, true>(add_row, DataModes{}, base, family, make);
   else
-    add_ea_rows<S, true>(AllModes{}, base, family, make);
+    add_ea_rows<S, true>(add_row, AllModes{}, base, family, make);
 }
 
 // ADD and SUB: to Dn, to memory, address, immediate, quick, extended.
 template <class Op, class AddressOp, class ExtendOp>
-void add_add_sub_rows(uint32_t line, const SizedName& name, const SizedName& address_name,
-                      const SizedName& extend_name, uint32_t immediate_base, uint32_t quick_base) {
+constexpr void add_add_sub_rows(RowSink& add_row, uint32_t line, const SizedName& name,
+                                const SizedName& address_name, const SizedName& extend_name,
+                                uint32_t immediate_base, uint32_t quick_base) {
   for_each_size([&]<Size S>() {
     const uint32_t sz = kSizeBits<S>;
-    add_to_dn_rows<Op, S>(line | sz, name.of<S>());
-    add_ea_rows<S, true>(MemoryAlterable{}, line | 0x100 | sz, name.of<S>(),
+    add_to_dn_rows<Op, S>(add_row, line | sz, name.of<S>());
+    add_ea_rows<S, true>(add_row, MemoryAlterable{}, line | 0x100 | sz, name.of<S>(),
                          []<Ea M>() -> Handler { return &dn_to_ea<Op, S, M>; });
-    add_ea_rows<S, false>(DataAlterable{}, immediate_base | sz, name.of<S>(),
+    add_ea_rows<S, false>(add_row, DataAlterable{}, immediate_base | sz, name.of<S>(),
                           []<Ea M>() -> Handler { return &imm_to_ea<Op, S, M>; });
-    add_ea_rows<S, true>(DataAlterable{}, quick_base | sz, name.of<S>(),
+    add_ea_rows<S, true>(add_row, DataAlterable{}, quick_base | sz, name.of<S>(),
                          []<Ea M>() -> Handler { return &quick_to_ea<Op, S, M>; });
     add_row(&x_registers<ExtendOp, S>, 0xF1F8, line | 0x100 | sz, extend_name.of<S>());
-    add_pair_rows<ExtendOp, S, Ea::PreDec, Ea::PreDecA7>(line | 0x108 | sz, extend_name.of<S>());
+    add_pair_rows<ExtendOp, S, Ea::PreDec, Ea::PreDecA7>(add_row, line | 0x108 | sz,
+                                                         extend_name.of<S>());
     if constexpr (S != Size::Byte) {
       // Size bit 8 of the address forms: 0x0C0 word, 0x1C0 long.
       const uint32_t address_base = line | (S == Size::Word ? 0x0C0 : 0x1C0);
-      add_ea_rows<S, true>(AllModes{}, address_base, address_name.of<S>(),
+      add_ea_rows<S, true>(add_row, AllModes{}, address_base, address_name.of<S>(),
                            []<Ea M>() -> Handler { return &ea_to_an<AddressOp, S, M>; });
       add_row(&quick_to_an<AddressOp>, 0xF1F8, quick_base | sz | 0x08, name.of<S>());
     }
   });
 }
 
-void add_compare_rows() {
+constexpr void add_compare_rows(RowSink& add_row) {
   const SizedName cmp{{"CMP.b", "CMP.w", "CMP.l"}};
   const SizedName cmpa{{nullptr, "CMPA.w", "CMPA.l"}};
   for_each_size([&]<Size S>() {
     const uint32_t sz = kSizeBits<S>;
-    add_to_dn_rows<Cmp, S>(0xB000 | sz, cmp.of<S>());
-    add_ea_rows<S, false>(DataAlterable{}, 0x0C00 | sz, cmp.of<S>(),
+    add_to_dn_rows<Cmp, S>(add_row, 0xB000 | sz, cmp.of<S>());
+    add_ea_rows<S, false>(add_row, DataAlterable{}, 0x0C00 | sz, cmp.of<S>(),
                           []<Ea M>() -> Handler { return &imm_to_ea<Cmp, S, M>; });
-    add_pair_rows<Cmp, S, Ea::PostInc, Ea::PostIncA7>(0xB108 | sz, cmp.of<S>());
+    add_pair_rows<Cmp, S, Ea::PostInc, Ea::PostIncA7>(add_row, 0xB108 | sz, cmp.of<S>());
     if constexpr (S != Size::Byte) {
-      add_ea_rows<S, true>(AllModes{}, S == Size::Word ? 0xB0C0 : 0xB1C0, cmpa.of<S>(),
+      add_ea_rows<S, true>(add_row, AllModes{}, S == Size::Word ? 0xB0C0 : 0xB1C0, cmpa.of<S>(),
                            []<Ea M>() -> Handler { return &ea_to_an<Cmp, S, M>; });
     }
   });
@@ -130,26 +134,28 @@ void add_compare_rows() {
 
 // NEGX, CLR, NEG: data alterable destinations, bits 9-11 fixed.
 template <class Op>
-void add_unary_rows(uint32_t base, const SizedName& name) {
+constexpr void add_unary_rows(RowSink& add_row, uint32_t base, const SizedName& name) {
   for_each_size([&]<Size S>() {
-    add_ea_rows<S, false>(DataAlterable{}, base | kSizeBits<S>, name.of<S>(),
+    add_ea_rows<S, false>(add_row, DataAlterable{}, base | kSizeBits<S>, name.of<S>(),
                           []<Ea M>() -> Handler { return &unary<Op, S, M>; });
   });
 }
 
 }  // namespace
 
-void add_arith_rows() {
-  add_add_sub_rows<Add, AddAddress, AddX>(
-      0xD000, SizedName{{"ADD.b", "ADD.w", "ADD.l"}}, SizedName{{nullptr, "ADDA.w", "ADDA.l"}},
-      SizedName{{"ADDX.b", "ADDX.w", "ADDX.l"}}, 0x0600, 0x5000);
-  add_add_sub_rows<Sub, SubAddress, SubX>(
-      0x9000, SizedName{{"SUB.b", "SUB.w", "SUB.l"}}, SizedName{{nullptr, "SUBA.w", "SUBA.l"}},
-      SizedName{{"SUBX.b", "SUBX.w", "SUBX.l"}}, 0x0400, 0x5100);
-  add_compare_rows();
-  add_unary_rows<NegX>(0x4000, SizedName{{"NEGX.b", "NEGX.w", "NEGX.l"}});
-  add_unary_rows<Clr>(0x4200, SizedName{{"CLR.b", "CLR.w", "CLR.l"}});
-  add_unary_rows<Neg>(0x4400, SizedName{{"NEG.b", "NEG.w", "NEG.l"}});
+constexpr void add_arith_rows(RowSink& add_row) {
+  add_add_sub_rows<Add, AddAddress, AddX>(add_row, 0xD000, SizedName{{"ADD.b", "ADD.w", "ADD.l"}},
+                                          SizedName{{nullptr, "ADDA.w", "ADDA.l"}},
+                                          SizedName{{"ADDX.b", "ADDX.w", "ADDX.l"}}, 0x0600,
+                                          0x5000);
+  add_add_sub_rows<Sub, SubAddress, SubX>(add_row, 0x9000, SizedName{{"SUB.b", "SUB.w", "SUB.l"}},
+                                          SizedName{{nullptr, "SUBA.w", "SUBA.l"}},
+                                          SizedName{{"SUBX.b", "SUBX.w", "SUBX.l"}}, 0x0400,
+                                          0x5100);
+  add_compare_rows(add_row);
+  add_unary_rows<NegX>(add_row, 0x4000, SizedName{{"NEGX.b", "NEGX.w", "NEGX.l"}});
+  add_unary_rows<Clr>(add_row, 0x4200, SizedName{{"CLR.b", "CLR.w", "CLR.l"}});
+  add_unary_rows<Neg>(add_row, 0x4400, SizedName{{"NEG.b", "NEG.w", "NEG.l"}});
 }
 
-}  // namespace m68k
+}  // namespace m68k::arith_ops

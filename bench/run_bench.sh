@@ -1,0 +1,104 @@
+#!/bin/bash
+# Speed of vellum on its CPU workloads, its tight loop and its start-up.
+#
+#   bench/run_bench.sh [gcc|clang] [runs]
+#
+# Builds, in build-bench-<compiler>/ (Release) and build-bench-<compiler>-count/
+# (the same with the instruction counter), vellum, the workloads of
+# bench/workloads (guests and host builds; needs the m68k cross tools) and
+# vellum-proctime; then prints one table. Instruction counts come from the
+# counting build, never from the cycle budget; times are whole-process wall
+# times, median of `runs` runs (default 5) per workload and of at least 21
+# runs for start-up, with /bin/true timed the same way beside it. Each guest's
+# output is checked against its host build before it is timed. Beside each
+# wall time the median CPU time (user plus system) is shown with the rate it
+# gives: on a machine shared with other work, wall time also counts the time
+# spent waiting for a core.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+compiler=${1:-gcc}
+runs=${2:-5}
+case $compiler in
+  gcc) cc=gcc cxx=g++ ;;
+  clang) cc=clang cxx=clang++ ;;
+  *) echo "usage: $0 [gcc|clang] [runs]" >&2; exit 2 ;;
+esac
+build=build-bench-$compiler
+count_build=$build-count
+jobs=2
+
+configure() {  # directory, extra options...
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=$cc \
+    -DCMAKE_CXX_COMPILER=$cxx "$@" > "$dir/bench-configure.log" 2>&1 ||
+    { cat "$dir/bench-configure.log" >&2; exit 1; }
+}
+mkdir -p "$build" "$count_build"
+configure "$build" -DVELLUM_TESTS=ON
+configure "$count_build" -DVELLUM_TESTS=OFF -DVELLUM_COUNT_INSTRUCTIONS=ON
+cmake --build "$build" -j$jobs --target vellum vellum-proctime workloads > "$build/bench-build.log" 2>&1 ||
+  { tail -30 "$build/bench-build.log" >&2; exit 1; }
+cmake --build "$count_build" -j$jobs --target vellum > "$count_build/bench-build.log" 2>&1 ||
+  { tail -30 "$count_build/bench-build.log" >&2; exit 1; }
+
+vellum=$build/vellum
+counting=$count_build/vellum
+proctime=$build/bench/vellum-proctime
+guests=$build/tests/e2e/guests
+natives=$build/tests/e2e
+if [ ! -f "$guests/workload_hello.tos" ]; then
+  echo "the workloads need the m68k cross tools (gcc-m68k-linux-gnu binutils-m68k-linux-gnu)" >&2
+  exit 1
+fi
+
+# Workload and the size the benchmark runs it at (about 3e8 instructions).
+workloads=(sieve:280 crc32:800 sort:230 lz:120 fixed:240 strings:14000 vm:10000)
+
+instructions() {  # guest, size
+  "$counting" "$guests/workload_$1.tos" "$2" 2>&1 > /dev/null |
+    sed -n 's/^vellum: \([0-9]*\) instructions$/\1/p'
+}
+checked() {  # guest, size: fails unless guest and host build agree
+  if ! cmp -s <("$vellum" "$guests/workload_$1.tos" "$2") <("$natives/workload_$1_native" "$2"); then
+    echo "workload $1: guest output differs from the host build" >&2
+    exit 1
+  fi
+}
+rate_row() {  # label, guest, size, runs
+  checked "$2" "$3"
+  local n t c
+  n=$(instructions "$2" "$3")
+  read -r t _ _ c < <("$proctime" "$4" "$vellum" "$guests/workload_$2.tos" "$3")
+  awk -v l="$1" -v n="$n" -v t="$t" -v c="$c" 'BEGIN {
+    printf "| %s | %.3g | %.3f | %.0f | %.3f | %.0f |\n", l, n, t / 1e6, n / t, c / 1e6, n / c }'
+  echo "$n $t $c" >> "$rates"
+}
+median() {
+  sort -g | awk '{ r[NR] = $1 } END {
+    printf "%.0f", NR % 2 ? r[(NR + 1) / 2] : (r[NR / 2] + r[NR / 2 + 1]) / 2 }'
+}
+
+rates=$(mktemp)
+trap 'rm -f "$rates"' EXIT
+cpu_model=$(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1)
+echo "vellum speed, $(date -u +%Y-%m-%d), $cpu_model ($(nproc) cores), $($cxx --version | head -1)"
+echo
+echo "| Workload | Instructions | Wall (s) | M instr/s (wall) | CPU (s) | M instr/s (CPU) |"
+echo "|---|---|---|---|---|---|"
+for w in "${workloads[@]}"; do rate_row "${w%%:*}" "${w%%:*}" "${w##*:}" "$runs"; done
+echo "| median of the C workloads | | | $(awk '{ print $1 / $2 }' "$rates" | median) | |" \
+  "$(awk '{ print $1 / $3 }' "$rates" | median) |"
+rate_row "tight loop (10 instructions)" tightloop 100 "$runs"
+echo
+read -r hello_us hello_min hello_kb _ < <("$proctime" 31 "$vellum" "$guests/workload_hello.tos")
+read -r true_us true_min true_kb _ < <("$proctime" 31 /bin/true)
+echo "| Start-up (31 runs) | Median wall (ms) | Fastest (ms) | Peak RSS (MB) |"
+echo "|---|---|---|---|"
+row() {
+  awk -v l="$1" -v t="$2" -v f="$3" -v k="$4" \
+    'BEGIN { printf "| %s | %.2f | %.2f | %s |\n", l, t / 1e3, f / 1e3, k == "" ? "" : sprintf("%.1f", k / 1024) }'
+}
+row "vellum hello world" "$hello_us" "$hello_min" "$hello_kb"
+row "/bin/true" "$true_us" "$true_min" "$true_kb"
+row "difference" "$((hello_us - true_us))" "$((hello_min - true_min))" ""
