@@ -53,12 +53,42 @@ void remove_scratch() {
   rmdir(scratch_path);
 }
 
+// A fuzzer that libFuzzer stops on a timeout or a crash ends by _Exit, so its
+// atexit cleanup never runs and its scratch folder stays behind. Each folder
+// is named for the process that made it; the next fuzzer to start removes
+// those of processes that no longer exist.
+void remove_abandoned_scratch(const char* tmp) {
+  int parent = open(tmp, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (parent < 0) return;
+  DIR* d = fdopendir(parent);
+  if (!d) {
+    close(parent);
+    return;
+  }
+  while (dirent* e = readdir(d)) {
+    long pid = 0;
+    int name_end = 0;
+    if (std::sscanf(e->d_name, "vellum-fuzz-%ld-%*6[A-Za-z0-9]%n", &pid, &name_end) != 1 ||
+        e->d_name[name_end] != '\0' || pid <= 0 || kill(static_cast<pid_t>(pid), 0) == 0 ||
+        errno != ESRCH)
+      continue;
+    int sub = openat(dirfd(d), e->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (sub < 0) continue;
+    empty_folder(sub);
+    unlinkat(dirfd(d), e->d_name, AT_REMOVEDIR);
+  }
+  closedir(d);
+}
+
 }  // namespace
 
 void start_process() {
   const char* tmp = std::getenv("TMPDIR");
+  if (!tmp || !*tmp) tmp = "/tmp";
+  remove_abandoned_scratch(tmp);
   char* scratch = scratch_path;
-  std::snprintf(scratch, sizeof scratch_path, "%s/vellum-fuzz-XXXXXX", tmp && *tmp ? tmp : "/tmp");
+  std::snprintf(scratch, sizeof scratch_path, "%s/vellum-fuzz-%ld-XXXXXX", tmp,
+                static_cast<long>(getpid()));
   if (!mkdtemp(scratch)) fail("mkdtemp");
   scratch_fd = open(scratch, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (scratch_fd < 0) fail("scratch folder");
