@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "machine/emu_memory.h"
+#include "machine/program_file.h"
 #include "oscalls/host_files.h"
 #include "oscalls/host_paths.h"
 
@@ -16,17 +17,7 @@ using machine::peek8;
 using machine::poke32;
 using machine::poke8;
 
-constexpr uint32_t kHeaderSize = 0x1C;
-constexpr uint32_t kProgramMagic = 0x601A;
-
-struct ProgramHeader {
-  uint32_t text, data, bss, symbols;
-  bool absolute;
-};
-
-uint32_t big_endian32(const uint8_t* p) {
-  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
+using machine::ProgramHeader;
 
 // Long-aligned, as the first program's basepage is.
 uint32_t align_long(uint32_t address) {
@@ -108,19 +99,13 @@ void write_basepage(const NewProcess& request, uint32_t env_size, const ProgramH
 }
 
 bool read_header(std::FILE* file, ProgramHeader& header) {
-  uint8_t raw[kHeaderSize];
+  uint8_t raw[machine::kProgramHeaderSize];
   if (std::fread(raw, 1, sizeof raw, file) != sizeof raw) return false;
-  if ((uint32_t{raw[0]} << 8 | raw[1]) != kProgramMagic) return false;
-  header.text = big_endian32(raw + 2);
-  header.data = big_endian32(raw + 6);
-  header.bss = big_endian32(raw + 10);
-  header.symbols = big_endian32(raw + 14);
-  header.absolute = raw[26] != 0 || raw[27] != 0;
+  if (!machine::parse_program_header(raw, header)) return false;
   // The file must hold the segments and symbols the header promises.
   struct stat st;
   if (fstat(fileno(file), &st) != 0) return false;
-  const uint64_t needed = uint64_t{kHeaderSize} + header.text + header.data + header.symbols;
-  return needed <= static_cast<uint64_t>(st.st_size);
+  return header.relocation_at() <= static_cast<uint64_t>(st.st_size);
 }
 
 bool copy_segments(std::FILE* file, uint32_t to, uint32_t length) {
@@ -134,29 +119,23 @@ bool copy_segments(std::FILE* file, uint32_t to, uint32_t length) {
   return true;
 }
 
-// The relocation table after the symbols: a long giving the offset of the
-// first fix-up from the text start (0: none), then distance bytes, 1 moving
-// on 254 bytes without a fix-up, 0 ending the table. Every fix-up must lie
-// inside the text and data; a table that leaves them, or the file ending
-// inside the table, makes the file no program.
+// Applies the relocation table after the symbols. A fix-up outside the text
+// and data, or the file ending inside the table, makes the file no program.
 bool relocate(std::FILE* file, const ProgramHeader& header, uint32_t text) {
   uint8_t first[4];
   const size_t got = std::fread(first, 1, sizeof first, file);
   if (got == 0) return true;  // no table at all: nothing to relocate
   if (got != sizeof first) return false;
-  uint64_t offset = big_endian32(first);
-  if (offset == 0) return true;
-  const uint64_t image = uint64_t{header.text} + header.data;
-  for (;;) {
-    if (offset + 4 > image) return false;
-    const uint32_t at = text + static_cast<uint32_t>(offset);
+  const uint32_t first_offset = (uint32_t{first[0]} << 24) | (uint32_t{first[1]} << 16) |
+                                (uint32_t{first[2]} << 8) | first[3];
+  auto next_byte = [file] { return std::fgetc(file); };  // EOF is negative
+  auto fix_up = [text](uint32_t offset) {
+    const uint32_t at = text + offset;
     poke32(at, machine::peek32(at) + text);
-    int c;
-    while ((c = std::fgetc(file)) == 1) offset += 254;
-    if (c == EOF) return false;
-    if (c == 0) return true;
-    offset += static_cast<uint32_t>(c);
-  }
+  };
+  uint64_t bad = 0;
+  return machine::walk_relocations(first_offset, header.image(), next_byte, fix_up, bad) ==
+         machine::RelocationWalk::kComplete;
 }
 
 }  // namespace

@@ -22,8 +22,6 @@ struct ProgramCheck {
   uint64_t limit = 0;   // the bytes there are
 };
 
-inline constexpr uint32_t kProgramHeaderSize = 28;
-
 // Checks the `file_size` bytes loaded raw at `load_address`: header, segment
 // lengths against the file and the memory below `memory_top`, and every
 // relocation fix-up (skipped for an absolute program or an empty table). A

@@ -1,0 +1,55 @@
+// The GEMDOS program-file format, read in two places: the start-up check of
+// the first program (which the ROM then relocates) and the loader of the
+// programs it starts. A file is a 28-byte header, the text and data
+// segments, the symbol table, then the relocation table.
+#pragma once
+
+#include <cstdint>
+
+namespace machine {
+
+inline constexpr uint32_t kProgramHeaderSize = 28;
+inline constexpr uint32_t kProgramMagic = 0x601A;
+
+struct ProgramHeader {
+  uint32_t text = 0, data = 0, bss = 0, symbols = 0;
+  bool absolute = false;  // the no-relocation word is set
+
+  // Text and data: every fix-up lies inside them.
+  uint64_t image() const { return uint64_t{text} + data; }
+  // File offset of the relocation table, just past the symbols.
+  uint64_t relocation_at() const { return kProgramHeaderSize + image() + symbols; }
+};
+
+// Reads the big-endian header; false unless it starts with the magic.
+bool parse_program_header(const uint8_t (&raw)[kProgramHeaderSize], ProgramHeader& header);
+
+enum class RelocationWalk : uint8_t { kComplete, kOutsideImage, kTruncated };
+
+// The relocation table is a long giving the first fix-up's offset from the
+// text start (0: none), then one byte per step: 0 ends the table, 1 moves on
+// 254 bytes without a fix-up, any other value moves on that many bytes to
+// the next fix-up. Walks the table after its leading long `first`:
+// `next_byte()` gives the next step byte, or a negative value where the
+// input ends; `fix_up(offset)` is called for each fix-up once it is known to
+// lie inside the image, and `bad_offset` receives the one that does not.
+template <class NextByte, class FixUp>
+RelocationWalk walk_relocations(uint32_t first, uint64_t image, NextByte next_byte, FixUp fix_up,
+                                uint64_t& bad_offset) {
+  if (first == 0) return RelocationWalk::kComplete;
+  uint64_t offset = first;
+  for (;;) {
+    if (offset + 4 > image) {
+      bad_offset = offset;
+      return RelocationWalk::kOutsideImage;
+    }
+    fix_up(static_cast<uint32_t>(offset));
+    int step;
+    while ((step = next_byte()) == 1) offset += 254;
+    if (step < 0) return RelocationWalk::kTruncated;
+    if (step == 0) return RelocationWalk::kComplete;
+    offset += static_cast<uint32_t>(step);
+  }
+}
+
+}  // namespace machine
