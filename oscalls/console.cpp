@@ -131,10 +131,12 @@ void crawio(uint32_t) {
 void cconws(uint32_t) {
   uint32_t s = param_read32();
   // Bounded by the address space, so a string without terminator cannot
-  // keep the run printing forever.
+  // keep the run printing forever; cut short once output has failed.
+  constexpr uint32_t kFailureCheckEvery = 4096;
   for (uint32_t i = 0; i < machine::kMemorySize; ++i) {
     uint32_t c = machine::peek8(s + i);
     if (c == 0) break;
+    if (i % kFailureCheckEvery == kFailureCheckEvery - 1 && console_output_failed()) break;
     console_put(c);
   }
 }

@@ -11,8 +11,12 @@ void console_output_reset();
 void console_put(uint32_t c);
 // Fwrite to handles 1 and 2: `count` bytes from `buffer`, which wrap at the
 // top of the address space. Answers the count written, 0 for a negative
-// count (nothing is written).
+// count (nothing is written). Once the host's standard output has failed
+// (a closed pipe, a full disk) the rest is not copied: it could not go out,
+// and the run ends at the next timeslice.
 int32_t console_write(int32_t count, uint32_t buffer);
+// Whether the host's standard output has failed, so further output is lost.
+bool console_output_failed();
 // Before the program waits for input, so a prompt shows first.
 void console_flush();
 // Whether the program's output so far ends inside a line (a message of

@@ -47,6 +47,28 @@ void fail(const char* what) {
   std::exit(1);
 }
 
+// Standard output of the fuzzers: the console output of one input is
+// counted and dropped, and past a cap the stream fails as a full disk
+// would. The OS layer stops copying once output has failed, so an input that
+// asks for terabytes of output (Fwrite of 2 GB in a loop) ends in seconds.
+constexpr size_t kOutputCapPerInput = 8 << 20;
+size_t output_this_input;
+
+ssize_t capped_write(void*, const char*, size_t n) {
+  if (output_this_input + n > kOutputCapPerInput) return 0;  // 0: an error
+  output_this_input += n;
+  return static_cast<ssize_t>(n);
+}
+
+void use_capped_stdout() {
+  cookie_io_functions_t functions{};
+  functions.write = capped_write;
+  std::FILE* capped = fopencookie(nullptr, "w", functions);
+  if (!capped) fail("fopencookie");
+  std::setvbuf(capped, nullptr, _IOFBF, 1 << 16);
+  stdout = capped;
+}
+
 void remove_scratch() {
   oscalls::reset_os_state();
   empty_folder(dup(scratch_fd));
@@ -96,6 +118,7 @@ void start_process() {
   int null_fd = open("/dev/null", O_RDWR | O_CLOEXEC);
   if (null_fd < 0 || dup2(null_fd, 0) < 0 || dup2(null_fd, 1) < 0) fail("/dev/null");
   close(null_fd);
+  use_capped_stdout();
   // A guest may ask for a 2 GB write; past this size the host refuses it
   // (short write, EFBIG) rather than fill the disk, input after input.
   const rlim_t kFileSizeLimit = 32 << 20;
@@ -117,6 +140,9 @@ void reset_machine() {
     size_signal_ignored = true;
   }
   oscalls::reset_os_state();
+  std::fflush(stdout);
+  std::clearerr(stdout);
+  output_this_input = 0;
   jail_reset_cwd();
   empty_folder(dup(scratch_fd));
   machine::quit_flag = 0;
