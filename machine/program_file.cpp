@@ -2,14 +2,6 @@
 
 namespace machine {
 
-namespace {
-
-uint32_t big_endian32(const uint8_t* p) {
-  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
-
-}  // namespace
-
 bool parse_program_header(const uint8_t (&raw)[kProgramHeaderSize], ProgramHeader& header) {
   if ((uint32_t{raw[0]} << 8 | raw[1]) != kProgramMagic) return false;
   header.text = big_endian32(raw + 2);

@@ -21,6 +21,11 @@ struct ProgramHeader {
   uint64_t relocation_at() const { return kProgramHeaderSize + image() + symbols; }
 };
 
+// The file's longs are big-endian.
+inline uint32_t big_endian32(const uint8_t* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
 // Reads the big-endian header; false unless it starts with the magic.
 bool parse_program_header(const uint8_t (&raw)[kProgramHeaderSize], ProgramHeader& header);
 

@@ -126,8 +126,7 @@ bool relocate(std::FILE* file, const ProgramHeader& header, uint32_t text) {
   const size_t got = std::fread(first, 1, sizeof first, file);
   if (got == 0) return true;  // no table at all: nothing to relocate
   if (got != sizeof first) return false;
-  const uint32_t first_offset = (uint32_t{first[0]} << 24) | (uint32_t{first[1]} << 16) |
-                                (uint32_t{first[2]} << 8) | first[3];
+  const uint32_t first_offset = machine::big_endian32(first);
   auto next_byte = [file] { return std::fgetc(file); };  // EOF is negative
   auto fix_up = [text](uint32_t offset) {
     const uint32_t at = text + offset;
