@@ -55,12 +55,13 @@ fi
 # Workload and the size the benchmark runs it at (about 3e8 instructions).
 workloads=(sieve:280 crc32:800 sort:230 lz:120 fixed:240 strings:14000 vm:10000)
 
+# A size may carry further words ("100 nop"): it is split into parameters.
 instructions() {  # guest, size
-  "$counting" "$guests/workload_$1.tos" "$2" 2>&1 > /dev/null |
+  "$counting" "$guests/workload_$1.tos" $2 2>&1 > /dev/null |
     sed -n 's/^vellum: \([0-9]*\) instructions$/\1/p'
 }
 checked() {  # guest, size: fails unless guest and host build agree
-  if ! cmp -s <("$vellum" "$guests/workload_$1.tos" "$2") <("$natives/workload_$1_native" "$2"); then
+  if ! cmp -s <("$vellum" "$guests/workload_$1.tos" $2) <("$natives/workload_$1_native" $2); then
     echo "workload $1: guest output differs from the host build" >&2
     exit 1
   fi
@@ -69,7 +70,7 @@ rate_row() {  # label, guest, size, runs
   checked "$2" "$3"
   local n t c
   n=$(instructions "$2" "$3")
-  read -r t _ _ c < <("$proctime" "$4" "$vellum" "$guests/workload_$2.tos" "$3")
+  read -r t _ _ c < <("$proctime" "$4" "$vellum" "$guests/workload_$2.tos" $3)
   awk -v l="$1" -v n="$n" -v t="$t" -v c="$c" 'BEGIN {
     printf "| %s | %.3g | %.3f | %.0f | %.3f | %.0f |\n", l, n, t / 1e6, n / t, c / 1e6, n / c }'
   echo "$n $t $c" >> "$rates"
@@ -90,6 +91,7 @@ for w in "${workloads[@]}"; do rate_row "${w%%:*}" "${w%%:*}" "${w##*:}" "$runs"
 echo "| median of the C workloads | | | $(awk '{ print $1 / $2 }' "$rates" | median) | |" \
   "$(awk '{ print $1 / $3 }' "$rates" | median) |"
 rate_row "tight loop (10 instructions)" tightloop 100 "$runs"
+rate_row "dispatch alone (8 NOPs in the loop)" tightloop "100 nop" "$runs"
 echo
 read -r hello_us hello_min hello_kb _ < <("$proctime" 31 "$vellum" "$guests/workload_hello.tos")
 read -r true_us true_min true_kb _ < <("$proctime" 31 /bin/true)

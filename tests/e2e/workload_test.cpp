@@ -33,7 +33,7 @@ std::string quoted(const std::string& s) {
 
 struct WorkloadCase {
   const char* name;
-  const char* size;  // the workload's first parameter
+  const char* size;  // the workload's parameters: its size, then any mode
 };
 
 void PrintTo(const WorkloadCase& c, std::ostream* os) {
@@ -60,9 +60,15 @@ INSTANTIATE_TEST_SUITE_P(Workloads, Workload,
                                          WorkloadCase{"sort", "1"}, WorkloadCase{"lz", "1"},
                                          WorkloadCase{"fixed", "4"}, WorkloadCase{"strings", "60"},
                                          WorkloadCase{"vm", "400"}, WorkloadCase{"tightloop", "1"},
+                                         WorkloadCase{"tightloop", "1 nop"},
                                          WorkloadCase{"hello", "1"}),
                          [](const testing::TestParamInfo<WorkloadCase>& info) {
-                           return std::string(info.param.name);
+                           // A mode after the size tells cases of one workload apart.
+                           std::string name = info.param.name;
+                           const std::string size = info.param.size;
+                           const size_t space = size.find(' ');
+                           if (space != std::string::npos) name.append("_").append(size, space + 1);
+                           return name;
                          });
 
 }  // namespace
