@@ -39,9 +39,9 @@ static void spin(struct registers* r, u32 iterations) {
 #endif
 }
 
-/* Eight NOPs and the loop's own two instructions: what the interpreter's
-   dispatch costs with handlers that do nothing, the ceiling of any loop.
-   Only the pass count is left to compare with the host build. */
+/* Eight NOPs and the loop's own three instructions: what the interpreter's
+   per-instruction path costs when the handlers do nothing. Only the pass
+   count is left to compare with the host build. */
 static u32 spin_nops(u32 iterations) {
   u32 passes = 0;
 #ifdef __m68k__
