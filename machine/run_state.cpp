@@ -68,8 +68,12 @@ void block_end_signals() {
   sigprocmask(SIG_BLOCK, &set, nullptr);
 }
 
+bool stdout_in_error() {
+  return std::ferror(stdout) != 0;
+}
+
 bool output_failed() {
-  if (!output_error_seen && std::ferror(stdout)) {
+  if (!output_error_seen && stdout_in_error()) {
     output_error_seen = true;
     stop_run();
   }

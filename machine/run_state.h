@@ -34,6 +34,11 @@ void install_signal_handlers();
 // Ctrl-C cannot cut the flushing short.
 void block_end_signals();
 
+// Whether the host's standard output is in error (a closed pipe, a full
+// disk), so that anything written to it now is lost. Only a query: output
+// code uses it to stop copying what could not go out.
+bool stdout_in_error();
+
 // Checks standard output's error flag and ends the run when it is set.
 // The run loop calls it after every timeslice; output code may call it too,
 // to stop the program sooner. Returns true when the run must end.

@@ -136,7 +136,7 @@ void cconws(uint32_t) {
   for (uint32_t i = 0; i < machine::kMemorySize; ++i) {
     uint32_t c = machine::peek8(s + i);
     if (c == 0) break;
-    if (i % kFailureCheckEvery == kFailureCheckEvery - 1 && console_output_failed()) break;
+    if (i % kFailureCheckEvery == kFailureCheckEvery - 1 && machine::stdout_in_error()) break;
     console_put(c);
   }
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "machine/emu_memory.h"
+#include "machine/run_state.h"
 
 namespace oscalls {
 
@@ -23,7 +24,7 @@ void console_put(uint32_t c) {
 int32_t console_write(int32_t count, uint32_t buffer) {
   if (count <= 0) return 0;
   uint8_t chunk[kChunk];
-  for (uint32_t done = 0; done < static_cast<uint32_t>(count) && !console_output_failed();) {
+  for (uint32_t done = 0; done < static_cast<uint32_t>(count) && !machine::stdout_in_error();) {
     uint32_t n = static_cast<uint32_t>(count) - done;
     if (n > kChunk) n = kChunk;
     machine::copy_from_guest(chunk, buffer + done, n);
@@ -32,10 +33,6 @@ int32_t console_write(int32_t count, uint32_t buffer) {
     done += n;
   }
   return count;
-}
-
-bool console_output_failed() {
-  return std::ferror(stdout) != 0;
 }
 
 void console_flush() {

@@ -15,8 +15,6 @@ void console_put(uint32_t c);
 // (a closed pipe, a full disk) the rest is not copied: it could not go out,
 // and the run ends at the next timeslice.
 int32_t console_write(int32_t count, uint32_t buffer);
-// Whether the host's standard output has failed, so further output is lost.
-bool console_output_failed();
 // Before the program waits for input, so a prompt shows first.
 void console_flush();
 // Whether the program's output so far ends inside a line (a message of
