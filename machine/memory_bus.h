@@ -1,6 +1,7 @@
 // MemoryBus: the CPU core's only way to guest memory. RAM below 0xFF8000 is a
 // single array access; reads above it fail and stop the run, writes above it
-// are decoded as trap channels that call host handlers synchronously.
+// are decoded as trap channels that call host handlers synchronously. A RAM
+// write also looks up its line in the translated-code map (code_watch.h).
 #pragma once
 
 #include <cstdint>
@@ -31,18 +32,27 @@ inline uint32_t Read32(uint32_t a) {
   return 0xFFFFFFFF;
 }
 inline void Write8(uint32_t a, uint32_t v) {
-  if (a < kIoRegionStart) [[likely]]
-    return raw_write8(a, v);
+  if (a < kIoRegionStart) [[likely]] {
+    raw_write8(a, v);
+    note_write(a, 1);
+    return;
+  }
   io_write(a, v);
 }
 inline void Write16(uint32_t a, uint32_t v) {
-  if (a < kIoRegionStart) [[likely]]
-    return raw_write16(a, v);
+  if (a < kIoRegionStart) [[likely]] {
+    raw_write16(a, v);
+    note_write(a, 2);
+    return;
+  }
   io_write(a, v);
 }
 inline void Write32(uint32_t a, uint32_t v) {
-  if (a < kIoRegionStart) [[likely]]
-    return raw_write32(a, v);
+  if (a < kIoRegionStart) [[likely]] {
+    raw_write32(a, v);
+    note_write(a, 4);
+    return;
+  }
   io_write(a, v);
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "cpu/cpu_state.h"
+
 namespace runner {
 
 // From the ROM header, read by the machine set-up.
@@ -34,7 +36,11 @@ uint32_t load_program(std::FILE* file);
 
 void write_memory_dump(const char* path);
 
+// Runs one timeslice of the CPU: m68k::execute, or an engine with the same
+// contract.
+using TimesliceEngine = int32_t (*)(int32_t budget);
+
 // The entry point's whole job; returns the process status.
-int run(int argc, char** argv);
+int run(int argc, char** argv, TimesliceEngine execute = &m68k::execute);
 
 }  // namespace runner
