@@ -1,5 +1,7 @@
 #include "translator/dump.h"
 
+#include <cstring>
+
 #include "cpu/decode_table.h"
 #include "machine/emu_memory.h"
 
@@ -7,11 +9,55 @@ namespace translator {
 
 namespace {
 
-const char* mode_name(m68k::Ea m) {
-  static const char* const kNames[] = {"Dn",        "An",        "(An)",  "(An)+", "-(An)",
-                                       "d16(An)",   "d8(An,Xn)", "abs.w", "abs.l", "d16(PC)",
-                                       "d8(PC,Xn)", "#imm",      "(A7)+", "-(A7)"};
-  return kNames[static_cast<unsigned>(m)];
+using m68k::Ea;
+
+// An operand in assembler notation, with its extension values.
+void operand_text(const Operand& o, char* out, size_t size) {
+  const unsigned r = o.reg;
+  const char index_kind = (o.value & 0x8000) ? 'a' : 'd';
+  const unsigned index_reg = (o.value >> 12) & 7;
+  const char index_size = (o.value & 0x800) ? 'l' : 'w';
+  const int disp8 = static_cast<int8_t>(o.value & 0xFF);
+  switch (o.mode) {
+    case Ea::Dn:
+      std::snprintf(out, size, "d%u", r);
+      break;
+    case Ea::An:
+      std::snprintf(out, size, "a%u", r);
+      break;
+    case Ea::Ind:
+      std::snprintf(out, size, "(a%u)", r);
+      break;
+    case Ea::PostInc:
+    case Ea::PostIncA7:
+      std::snprintf(out, size, "(a%u)+", r);
+      break;
+    case Ea::PreDec:
+    case Ea::PreDecA7:
+      std::snprintf(out, size, "-(a%u)", r);
+      break;
+    case Ea::Disp:
+      std::snprintf(out, size, "%d(a%u)", static_cast<int32_t>(o.value), r);
+      break;
+    case Ea::Index:
+      std::snprintf(out, size, "%d(a%u,%c%u.%c)", disp8, r, index_kind, index_reg, index_size);
+      break;
+    case Ea::AbsW:
+      std::snprintf(out, size, "$%x.w", o.value);
+      break;
+    case Ea::AbsL:
+      std::snprintf(out, size, "$%x.l", o.value);
+      break;
+    case Ea::PcDisp:
+      std::snprintf(out, size, "$%x(pc)", o.value);
+      break;
+    case Ea::PcIndex:
+      std::snprintf(out, size, "%d(pc,%c%u.%c)", disp8, index_kind, index_reg, index_size);
+      break;
+    case Ea::Imm:
+      std::snprintf(out, size, "#$%x", o.value);
+      break;
+  }
 }
 
 void flags_text(uint8_t flags, char* out) {
@@ -20,12 +66,41 @@ void flags_text(uint8_t flags, char* out) {
   out[5] = 0;
 }
 
+// Which operands a kind has: 2 both, 1 the destination only, 0 none.
+unsigned operand_count(Kind kind) {
+  switch (kind) {
+    case Kind::kClr:
+    case Kind::kTst:
+    case Kind::kNot:
+    case Kind::kNeg:
+    case Kind::kExtWord:
+    case Kind::kExtLong:
+    case Kind::kSwap:
+    case Kind::kScc:
+    case Kind::kDbcc:
+      return 1;
+    case Kind::kPea:
+    case Kind::kJmp:
+    case Kind::kJsr:
+      return 3;  // the source only
+    case Kind::kBra:
+    case Kind::kBsr:
+    case Kind::kBcc:
+    case Kind::kRts:
+    case Kind::kNop:
+    case Kind::kCallOut:
+      return 0;
+    default:
+      return 2;
+  }
+}
+
 }  // namespace
 
 const char* kind_name(Kind kind) {
   static const char* const kNames[] = {
-      "call-out", "MOVE", "MOVEA", "MOVEQ", "LEA",  "PEA", "CLR", "TST", "NOT",  "NEG",  "EXT.W",
-      "EXT.L",    "SWAP", "ADD",   "SUB",   "CMP",  "AND", "OR",  "EOR", "ADDA", "SUBA", "CMPA",
+      "call-out", "MOVE", "MOVEA", "MOVEQ", "LEA",  "PEA", "CLR", "TST", "NOT",  "NEG",  "EXT",
+      "EXT",      "SWAP", "ADD",   "SUB",   "CMP",  "AND", "OR",  "EOR", "ADDA", "SUBA", "CMPA",
       "shift",    "BRA",  "BSR",   "Bcc",   "DBcc", "Scc", "JMP", "JSR", "RTS",  "NOP"};
   return kNames[static_cast<unsigned>(kind)];
 }
@@ -42,13 +117,32 @@ void dump_guest_block(std::FILE* out, const GuestBlock& block) {
                             machine::peek16(in.address + 2 * w));
     char live[6];
     flags_text(block.live_after[i], live);
-    if (in.kind == Kind::kCallOut)
-      std::fprintf(out, "  %08x  %-30s %s (%s)\n", in.address, words, kind_name(in.kind),
-                   m68k::opcode_family(in.opcode));
-    else
-      std::fprintf(out, "  %08x  %-30s %s.%c %s,%s  live after %s\n", in.address, words,
-                   kind_name(in.kind), "?bw?l"[static_cast<unsigned>(in.size)],
-                   mode_name(in.src.mode), mode_name(in.dst.mode), live);
+    char text[96];
+    if (in.kind == Kind::kCallOut) {
+      std::snprintf(text, sizeof text, "call-out %s", m68k::opcode_family(in.opcode));
+    } else {
+      char src[32], dst[32];
+      operand_text(in.src, src, sizeof src);
+      operand_text(in.dst, dst, sizeof dst);
+      const char* name =
+          in.kind == Kind::kShift ? m68k::opcode_family(in.opcode) : kind_name(in.kind);
+      const unsigned n = operand_count(in.kind);
+      const char size = "?bw?l"[static_cast<unsigned>(in.size)];
+      if (n == 2)
+        std::snprintf(text, sizeof text, "%s.%c %s,%s", name, size, src, dst);
+      else if (n == 1)
+        std::snprintf(text, sizeof text, "%s.%c %s", name, size, dst);
+      else if (n == 3)
+        std::snprintf(text, sizeof text, "%s %s", name, src);
+      else
+        std::snprintf(text, sizeof text, "%s", name);
+      if (in.kind == Kind::kBra || in.kind == Kind::kBsr || in.kind == Kind::kBcc ||
+          in.kind == Kind::kDbcc) {
+        const size_t len = std::strlen(text);
+        std::snprintf(text + len, sizeof text - len, " -> %08x", in.target);
+      }
+    }
+    std::fprintf(out, "  %08x  %-26s %-34s live after %s\n", in.address, words, text, live);
   }
 }
 

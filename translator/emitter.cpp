@@ -80,8 +80,12 @@ x86::Mem BlockEmitter::flag_word(Flag flag) const {
 }
 
 x86::Gp BlockEmitter::temp() {
-  // Running out is a form emitter's bug, caught by the tests: the pool is
-  // far larger than any form needs.
+  // The pool is far larger than any form needs; running out would be a
+  // form's bug, and the translation is then abandoned.
+  if (free_.empty()) {
+    failed_ = true;
+    return x86::eax;
+  }
   x86::Gp r = free_.back();
   free_.pop_back();
   return r;
@@ -703,7 +707,7 @@ bool BlockEmitter::emit() {
     exit_to(insn_->next, 0);
   }
   emit_stubs();
-  return true;
+  return !failed_;
 }
 
 std::vector<ExitSite> BlockEmitter::exit_sites(const asmjit::CodeHolder& code) const {

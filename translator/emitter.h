@@ -186,6 +186,7 @@ class BlockEmitter {
   unsigned charged_ = 0;
   bool ended_ = false;  // the instruction left the block on every path
   bool stored_ = false;
+  bool failed_ = false;
   std::vector<Pending> pending_;
   std::vector<x86::Gp> free_;
   std::vector<Stub> stubs_;

@@ -173,8 +173,7 @@ const void* translate(uint32_t pc) {
   context.chaining = !kLockstep;
   context.lockstep = kLockstep;
   BlockEmitter emitter(a, guest, context);
-  emitter.emit();
-  if (failure.failed || code.flatten() != asmjit::kErrorOk ||
+  if (!emitter.emit() || failure.failed || code.flatten() != asmjit::kErrorOk ||
       code.resolveUnresolvedLinks() != asmjit::kErrorOk ||
       code.relocateToBase(base) != asmjit::kErrorOk)
     return nullptr;
