@@ -551,6 +551,10 @@ class Decoder {
       return skip(mode, reg, Size::Word);
     }
     if ((op & 0xF1C0) == 0x4180) return skip(mode, reg, Size::Word);  // CHK
+    if ((op & 0xF1C0) == 0x41C0 || (op & 0xFF80) == 0x4E80 ||
+        ((op & 0xFFC0) == 0x4840 && mode != 0))
+      return skip(mode, reg, Size::Long);                                 // LEA, JSR, JMP, PEA
+    if ((op & 0xFFB8) == 0x4880 || (op & 0xFFF8) == 0x4840) return true;  // EXT, SWAP
     if (op == 0x4AFC) return false;
     if ((op & 0xFFC0) == 0x40C0 || (op & 0xFFC0) == 0x44C0 || (op & 0xFFC0) == 0x46C0 ||
         (op & 0xFFC0) == 0x4AC0 || (op & 0xFFC0) == 0x4800)
