@@ -19,8 +19,12 @@ void code_line_written(uint32_t address, uint32_t size) {
 }
 
 // Runs of lines up to the top of the address space, then on from 0; the
-// hook hears of each run that has a marked line in it.
+// hook hears of each run that has a marked line in it. Before the tier has
+// registered its hook nothing is marked, and the lines are not even looked
+// at (clearing memory and loading a program would otherwise read all of
+// them).
 void note_range_write(uint32_t address, size_t n) {
+  if (!code_write_hook) return;
   uint32_t at = address & (kCodeLineCount * (1u << kCodeLineShift) - 1);
   while (n > 0) {
     const size_t run = std::min<size_t>(n, (kCodeLineCount << kCodeLineShift) - at);

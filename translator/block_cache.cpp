@@ -11,12 +11,22 @@ namespace {
 
 constexpr bool kWatchEveryLine = VELLUM_LOCKSTEP;
 
-void forget_jump(uint32_t pc, const void* code, const void* miss) {
-  JumpEntry& e = tier_shared.jump_cache[jump_cache_index(pc)];
-  if (e.pc == pc && e.code == code) e.code = miss;
-}
-
 }  // namespace
+
+// A dropped block's jump-cache entry goes to another live block of the same
+// entry when there is one: the dispatcher takes an empty entry to mean that
+// nothing there is translated.
+void BlockCache::forget_jump(const CachedBlock& b) {
+  const uint32_t index = jump_cache_index(b.pc);
+  JumpEntry& e = tier_shared.jump_cache[index];
+  if (e.pc != b.pc || e.code != memory_.rx(b.code)) return;
+  e = JumpEntry{0, 0, jump_miss_stub};
+  for (const auto& [pc, id] : by_pc_) {
+    if (jump_cache_index(pc) != index) continue;
+    e = JumpEntry{pc, 0, memory_.rx(blocks_[id].code)};
+    return;
+  }
+}
 
 // A block's lines start 3 bytes before its first byte: a write of up to 4
 // bytes looked up by its first address must find it.
@@ -61,7 +71,7 @@ void BlockCache::drop(uint32_t id) {
   b.live = false;
   const auto it = by_pc_.find(b.pc);
   if (it != by_pc_.end() && it->second == id) by_pc_.erase(it);
-  forget_jump(b.pc, memory_.rx(b.code), jump_miss_stub);
+  forget_jump(b);
   // Jumps into this block go back to their stubs, and its own links are
   // forgotten by their targets.
   for (const auto& [from, exit] : b.incoming) {

@@ -51,6 +51,7 @@ class BlockCache {
 
  private:
   void drop(uint32_t id);
+  void forget_jump(const CachedBlock& b);
   template <class F>
   void for_each_line(const CachedBlock& b, F f) const;
 

@@ -469,7 +469,7 @@ class Decoder {
       insn_.length_unknown = true;
       insn_.ends_block = true;
     }
-    if (ends_straight_line(op)) insn_.ends_block = true;
+    if (leaves_straight_line(op)) insn_.ends_block = true;
   }
 
   // Consumes the extension words of an instruction the tier does not
@@ -589,28 +589,6 @@ uint8_t condition_flags(unsigned condition) {
                                         kFlagN | kFlagV | kFlagZ,
                                         kFlagN | kFlagV | kFlagZ};
   return kRead[condition & 15];
-}
-
-bool ends_straight_line(uint16_t op) {
-  switch (op >> 12) {
-    case 0x6:
-      return true;  // BRA, BSR, Bcc
-    case 0x5:
-      return (op & 0xF0F8) == 0x50C8;  // DBcc
-    case 0x4:
-      return (op & 0xFF80) == 0x4E80     // JSR, JMP
-             || (op & 0xFFF0) == 0x4E40  // TRAP
-             || op == 0x4E72             // STOP
-             || op == 0x4E73             // RTE
-             || op == 0x4E75             // RTS
-             || op == 0x4E77             // RTR
-             || op == 0x4AFC;            // ILLEGAL
-    case 0xA:
-    case 0xF:
-      return true;
-    default:
-      return false;
-  }
 }
 
 }  // namespace translator

@@ -112,6 +112,44 @@ uint8_t condition_flags(unsigned condition);
 
 // True when the opcode leaves the straight line whatever its operands (the
 // tier's interpreter loop ends a run of instructions at these).
-bool ends_straight_line(uint16_t opcode);
+constexpr bool leaves_straight_line(uint16_t op) {
+  switch (op >> 12) {
+    case 0x6:
+      return true;  // BRA, BSR, Bcc
+    case 0x5:
+      return (op & 0xF0F8) == 0x50C8;  // DBcc
+    case 0x4:
+      return (op & 0xFF80) == 0x4E80     // JSR, JMP
+             || (op & 0xFFF0) == 0x4E40  // TRAP
+             || op == 0x4E72             // STOP
+             || op == 0x4E73             // RTE
+             || op == 0x4E75             // RTS
+             || op == 0x4E77             // RTR
+             || op == 0x4AFC;            // ILLEGAL
+    case 0xA:
+    case 0xF:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The same as a bit per opcode, for the run loop: one load and a test per
+// instruction it interprets.
+struct StraightLineEnds {
+  uint64_t bits[0x10000 / 64];
+};
+constexpr StraightLineEnds make_straight_line_ends() {
+  StraightLineEnds t{};
+  for (uint32_t op = 0; op < 0x10000; ++op)
+    if (leaves_straight_line(static_cast<uint16_t>(op)))
+      t.bits[op >> 6] |= uint64_t{1} << (op & 63);
+  return t;
+}
+inline constexpr StraightLineEnds kStraightLineEnds = make_straight_line_ends();
+
+inline bool ends_straight_line(uint16_t opcode) {
+  return (kStraightLineEnds.bits[opcode >> 6] >> (opcode & 63)) & 1;
+}
 
 }  // namespace translator

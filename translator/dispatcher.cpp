@@ -29,9 +29,10 @@ using m68k::cycle_budget;
 
 // Direct-mapped by PC: two starts that share a counter only become hot
 // sooner. A start whose translation failed or was dropped by a write waits
-// longer each time.
+// longer each time. `needed` is 0 until the start is first counted.
 struct HotCounter {
   uint32_t count;
+  uint32_t needed;
   uint32_t backoff;
 };
 constexpr unsigned kHotCounterBits = 12;
@@ -42,10 +43,20 @@ HotCounter& counter_of(uint32_t pc) {
   return hot_counters[(pc >> 1) & ((1u << kHotCounterBits) - 1)];
 }
 
-bool hot(uint32_t pc) {
+uint32_t needed_for(const HotCounter& c) {
+  const uint64_t n = uint64_t{settings().translate_after} << c.backoff;
+  return n > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(n);
+}
+
+// One more run from a start without a translation; true once it is hot.
+inline bool hot(uint32_t pc) {
   HotCounter& c = counter_of(pc);
-  const uint64_t needed = uint64_t{settings().translate_after} << c.backoff;
-  if (++c.count < needed) return false;
+  if (++c.count < c.needed) [[likely]]
+    return false;
+  if (c.needed == 0) {
+    c.needed = needed_for(c);
+    if (c.count < c.needed) return false;
+  }
   c.count = 0;
   return true;
 }
@@ -53,6 +64,7 @@ bool hot(uint32_t pc) {
 void back_off(uint32_t pc, uint32_t steps) {
   HotCounter& c = counter_of(pc);
   c.backoff = std::min(kMaxBackoff, c.backoff + steps);
+  c.needed = needed_for(c);
 }
 
 void on_block_dropped(uint32_t pc) {

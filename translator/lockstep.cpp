@@ -22,8 +22,15 @@ struct Write {
   uint8_t old[4];
 };
 
-std::vector<Write> translated_writes;
-std::vector<Write> interpreted_writes;
+// Built at their first use: lockstep builds only.
+std::vector<Write>& translated_writes() {
+  static std::vector<Write> writes;
+  return writes;
+}
+std::vector<Write>& interpreted_writes() {
+  static std::vector<Write> writes;
+  return writes;
+}
 bool repeating = false;
 
 uint32_t read_back(uint32_t address, uint32_t size) {
@@ -81,11 +88,11 @@ void compare_states(const m68k::CpuState& t, const m68k::CpuState& i, std::vecto
   for (const Field& f : fields)
     std::fprintf(stderr, "  %-14s translated %08x  interpreter %08x\n", f.name, f.translated,
                  f.interpreted);
-  std::fprintf(stderr, "  writes: translated %zu, interpreter %zu\n", translated_writes.size(),
-               interpreted_writes.size());
-  for (size_t n = 0; n < translated_writes.size() || n < interpreted_writes.size(); ++n) {
-    const Write* t = n < translated_writes.size() ? &translated_writes[n] : nullptr;
-    const Write* i = n < interpreted_writes.size() ? &interpreted_writes[n] : nullptr;
+  std::fprintf(stderr, "  writes: translated %zu, interpreter %zu\n", translated_writes().size(),
+               interpreted_writes().size());
+  for (size_t n = 0; n < translated_writes().size() || n < interpreted_writes().size(); ++n) {
+    const Write* t = n < translated_writes().size() ? &translated_writes()[n] : nullptr;
+    const Write* i = n < interpreted_writes().size() ? &interpreted_writes()[n] : nullptr;
     std::fprintf(stderr, "  write %zu: translated %06x/%u=%08x  interpreter %06x/%u=%08x\n", n,
                  t ? t->address : 0, t ? t->size : 0, t ? t->value : 0, i ? i->address : 0,
                  i ? i->size : 0, i ? i->value : 0);
@@ -103,12 +110,12 @@ bool lockstep_repeating() {
 void lockstep_translated_store(uint32_t address, uint32_t size, uint32_t value) {
   Write w{address, size, value & (size == 4 ? 0xFFFFFFFF : (1u << (8 * size)) - 1), {}};
   for (uint32_t n = 0; n < size; ++n) w.old[n] = static_cast<uint8_t>(machine::peek8(address + n));
-  translated_writes.push_back(w);
+  translated_writes().push_back(w);
   translated_code_written(address, size);
 }
 
 void lockstep_interpreted_store(uint32_t address, uint32_t size) {
-  interpreted_writes.push_back({address, size, read_back(address, size), {}});
+  interpreted_writes().push_back({address, size, read_back(address, size), {}});
 }
 
 uint32_t lockstep_run(const void* code) {
@@ -117,7 +124,7 @@ uint32_t lockstep_run(const void* code) {
   const int32_t budget_before = m68k::cycle_budget;
   const int32_t initial_before = m68k::initial_budget;
   const uint32_t pc = m68k::cpu.pc;
-  translated_writes.clear();
+  translated_writes().clear();
   tier_shared.block_instructions = 0;
   const uint32_t reason = enter_translation(code);
   const uint32_t completed = tier_shared.block_instructions;
@@ -125,14 +132,14 @@ uint32_t lockstep_run(const void* code) {
   const int32_t budget_translated = m68k::cycle_budget;
 
   // Memory back as it was, newest write first, then the interpreter.
-  for (size_t n = translated_writes.size(); n-- > 0;)
-    for (uint32_t k = 0; k < translated_writes[n].size; ++k)
-      machine::raw_write8((translated_writes[n].address + k) & machine::kAddressMask,
-                          translated_writes[n].old[k]);
+  for (size_t n = translated_writes().size(); n-- > 0;)
+    for (uint32_t k = 0; k < translated_writes()[n].size; ++k)
+      machine::raw_write8((translated_writes()[n].address + k) & machine::kAddressMask,
+                          translated_writes()[n].old[k]);
   m68k::cpu = before;
   m68k::cycle_budget = budget_before;
   m68k::initial_budget = initial_before;
-  interpreted_writes.clear();
+  interpreted_writes().clear();
   repeating = true;
   for (uint32_t n = 0; n < completed; ++n) interpreter_step();
   repeating = false;
@@ -143,10 +150,10 @@ uint32_t lockstep_run(const void* code) {
   if (machine::pending_signal == 0 && budget_translated != m68k::cycle_budget)
     fields.push_back({"budget", static_cast<uint32_t>(budget_translated),
                       static_cast<uint32_t>(m68k::cycle_budget)});
-  bool writes_agree = translated_writes.size() == interpreted_writes.size();
-  for (size_t n = 0; writes_agree && n < translated_writes.size(); ++n) {
-    const Write& t = translated_writes[n];
-    const Write& i = interpreted_writes[n];
+  bool writes_agree = translated_writes().size() == interpreted_writes().size();
+  for (size_t n = 0; writes_agree && n < translated_writes().size(); ++n) {
+    const Write& t = translated_writes()[n];
+    const Write& i = interpreted_writes()[n];
     writes_agree = t.address == i.address && t.size == i.size && t.value == i.value;
   }
   if (!fields.empty() || !writes_agree) report(pc, completed, fields);

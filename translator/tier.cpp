@@ -37,10 +37,14 @@ struct Stubs {
   uint32_t end = 0;  // blocks start here
 };
 
+// Nothing here is built before the first translation: a static object with
+// a constructor or destructor would run code (and touch pages) in every
+// run, translating or not.
 SetUp set_up = SetUp::kNotYet;
 CodeMemory code_memory;
-BlockCache cache(code_memory);
+BlockCache* cache = nullptr;
 Stubs stubs;
+void (*drop_listener)(uint32_t pc) = nullptr;
 
 // Records that asmjit failed; the translation is then abandoned and the
 // block stays with the interpreter.
@@ -115,6 +119,8 @@ void empty_jump_cache() {
 bool set_up_tier() {
   if (!layout_reachable() || !code_memory.reserve(kCodeMemorySize) || !emit_stubs()) return false;
   empty_jump_cache();
+  cache = new BlockCache(code_memory);
+  cache->on_drop = drop_listener;
   if (kLockstep)
     for (uint8_t& line : machine::code_lines) line = 1;
   machine::register_code_write_hook(&translated_code_written);
@@ -128,14 +134,12 @@ bool tier_ready() {
   return set_up == SetUp::kReady;
 }
 
-const void* find_translation(uint32_t pc) {
+const void* find_sharing_translation(uint32_t pc) {
   JumpEntry& e = tier_shared.jump_cache[jump_cache_index(pc)];
-  if (e.pc == pc && e.code != jump_miss_stub) return e.code;
-  if (set_up != SetUp::kReady) return nullptr;
-  const int32_t id = cache.find(pc);
+  const int32_t id = cache->find(pc);
   if (id < 0) return nullptr;
   e.pc = pc;
-  e.code = code_memory.rx(cache.block(id).code);
+  e.code = code_memory.rx(cache->block(id).code);
   return e.code;
 }
 
@@ -169,7 +173,7 @@ const void* translate(uint32_t pc) {
   x86::Assembler a(&code);
   EmitContext context;
   context.exit_trampoline = stubs.exit;
-  context.block_id = cache.next_id();
+  context.block_id = cache->next_id();
   context.chaining = !kLockstep;
   context.lockstep = kLockstep;
   BlockEmitter emitter(a, guest, context);
@@ -189,7 +193,7 @@ const void* translate(uint32_t pc) {
   block.code = at;
   for (const ExitSite& s : emitter.exit_sites(code))
     block.exits.push_back({s.target, at + s.jump_at, at + s.stub_at});
-  cache.add(std::move(block));
+  cache->add(std::move(block));
   ++statistics_for_update().translations;
   return find_translation(pc);
 }
@@ -200,23 +204,24 @@ uint32_t enter_translation(const void* code) {
 }
 
 void link_exit(uint32_t block, uint32_t exit) {
-  cache.link(block, exit);
+  cache->link(block, exit);
 }
 
 void drop_translations() {
   if (set_up != SetUp::kReady) return;
-  cache.clear();
+  cache->clear();
   code_memory.truncate(stubs.end);
   empty_jump_cache();
 }
 
 void set_drop_listener(void (*listener)(uint32_t pc)) {
-  cache.on_drop = listener;
+  drop_listener = listener;
+  if (cache) cache->on_drop = listener;
 }
 
 void translated_code_written(uint32_t address, uint32_t size) {
   if (kLockstep && lockstep_repeating()) return lockstep_interpreted_store(address, size);
-  statistics_for_update().dropped += cache.drop_written(address, size);
+  if (cache) statistics_for_update().dropped += cache->drop_written(address, size);
 }
 
 }  // namespace translator

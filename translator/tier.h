@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "translator/guest_block.h"
+#include "translator/tier_state.h"
 
 namespace translator {
 
@@ -15,8 +16,18 @@ inline constexpr bool kLockstep = VELLUM_LOCKSTEP;
 // Sets the tier up at the first call; false when this host cannot run
 // translated code (then the interpreter runs everything).
 bool tier_ready();
-// The host code of the block starting at `pc`, or nullptr.
-const void* find_translation(uint32_t pc);
+// The host code of the block starting at `pc`, or nullptr. Every live
+// block is in the jump cache, or its entry holds another live block: an
+// empty entry means nothing at `pc` is translated (before the tier is set
+// up every entry is empty), and only two starts sharing an entry cost a
+// lookup in the cache's map.
+const void* find_sharing_translation(uint32_t pc);
+inline const void* find_translation(uint32_t pc) {
+  const JumpEntry& e = tier_shared.jump_cache[jump_cache_index(pc)];
+  if (e.code == jump_miss_stub) return nullptr;
+  if (e.pc == pc) return e.code;
+  return find_sharing_translation(pc);
+}
 // Translates the block at `pc`; nullptr when nothing there is worth it.
 const void* translate(uint32_t pc);
 // Runs translated code until it returns to the dispatcher: an ExitReason.
