@@ -13,7 +13,7 @@ enum class Engine : uint8_t { kInterpreter, kTranslator };
 struct Settings {
   Engine engine = Engine::kTranslator;
   // A block start reached this many times is translated (1: at once).
-  uint32_t translate_after = 8192;
+  uint32_t translate_after = 1024;
   unsigned block_limit = 32;  // instructions per block
   // Each translation on standard error: its guest instructions, and the
   // host code asmjit assembled.

@@ -195,7 +195,11 @@ const void* translate(uint32_t pc) {
     block.exits.push_back({s.target, at + s.jump_at, at + s.stub_at});
   cache->add(std::move(block));
   ++statistics_for_update().translations;
-  return find_translation(pc);
+  // The new block takes its jump-cache entry; one it displaces stays in the
+  // cache's map (and its entry is not empty).
+  const void* entry = code_memory.rx(at);
+  tier_shared.jump_cache[jump_cache_index(pc)] = JumpEntry{pc, 0, entry};
+  return entry;
 }
 
 uint32_t enter_translation(const void* code) {

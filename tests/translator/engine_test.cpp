@@ -50,7 +50,7 @@ class EngineSettings : public testing::Test {
 TEST_F(EngineSettings, DefaultIsTheTranslator) {
   EXPECT_EQ(configure(), "");
   EXPECT_EQ(settings().engine, Engine::kTranslator);
-  EXPECT_EQ(settings().translate_after, 8192u);
+  EXPECT_EQ(settings().translate_after, 1024u);
 }
 
 TEST_F(EngineSettings, EveryVariableIsRead) {

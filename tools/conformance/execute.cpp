@@ -92,9 +92,9 @@ std::vector<Difference> run_vector(const Vector& v, Engine engine, bool* transla
   if (engine == Engine::kTranslator) {
     // Each vector's code is new: nothing of the last one may run.
     translator::reset();
-    const uint64_t before = translator::statistics().translations;
+    const uint64_t before = translator::statistics().block_runs;
     translator::execute(1);
-    if (translated) *translated = translator::statistics().translations != before;
+    if (translated) *translated = translator::statistics().block_runs != before;
   } else {
     m68k::execute(1);
   }
