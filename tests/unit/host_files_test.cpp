@@ -105,6 +105,15 @@ INSTANTIATE_TEST_SUITE_P(
                       PathCase{kName, std::string(300, 'n'), std::string(255, 'n')},
                       PathCase{0xFFFFFD, "A:\\ab", "/ab"}));
 
+// GEMDOS names "HELLO." HELLO: final dots go from every part of a name,
+// while "." and ".." (dots alone) keep their meaning.
+INSTANTIATE_TEST_SUITE_P(
+    FinalDots, PathTranslation,
+    ::testing::Values(PathCase{kName, "HELLO.", "HELLO"}, PathCase{kName, "C:SUB.\\IN.", "SUB/IN"},
+                      PathCase{kName, "A..", "A"}, PathCase{kName, "\\X.\\", "/X/"},
+                      PathCase{kName, ".\\..\\...", "./../..."}, PathCase{kName, "*.", "*"},
+                      PathCase{kName, "A.B.", "A.B"}));
+
 // --- open and close ----------------------------------------------------------
 
 struct OpenCase {
@@ -415,6 +424,53 @@ TEST_F(HostFiles, ForcedReadAndFdupShareThePosition) {
     EXPECT_EQ(file_force(r.standard, r.other), kInvalidHandle) << r.standard << " " << r.other;
   for (uint32_t h : {0u, 3u, 16u, 17u}) EXPECT_EQ(file_close(h), 0) << h;
   EXPECT_EQ(file_dup(6), kInvalidHandle);
+}
+
+// --- character devices ---------------------------------------------------------
+
+TEST(DeviceNames, AreTheThreeNamesInAnyCase) {
+  const struct {
+    const char* name;
+    CharDevice device;
+  } rows[] = {{"CON:", CharDevice::kConsole}, {"con:", CharDevice::kConsole},
+              {"Aux:", CharDevice::kAux},     {"PRN:", CharDevice::kPrinter},
+              {"CON", CharDevice::kNone},     {"CON:X", CharDevice::kNone},
+              {"/CON:", CharDevice::kNone},   {"NUL:", CharDevice::kNone}};
+  for (const auto& r : rows) EXPECT_EQ(device_named(r.name), r.device) << r.name;
+}
+
+// A device takes no slot: its name opens with every slot in use, and only a
+// duplicate of it needs one.
+TEST_F(HostFiles, DevicesNeedNoSlot) {
+  for (int i = 0; i < 16; ++i) {
+    char file[8];
+    std::snprintf(file, sizeof file, "F%d", i);
+    ASSERT_EQ(file_create(name(file)), 16 + i);
+  }
+  EXPECT_EQ(file_open(name("CON:"), 0), -1);
+  EXPECT_EQ(file_create(name("C:prn:")), -3);
+  EXPECT_EQ(file_dup(0xFFFE), kNoHandleLeft);
+  EXPECT_FALSE(std::filesystem::exists("prn:"));
+  EXPECT_EQ(file_close(0xFFFF), 0);
+  EXPECT_EQ(file_seek(0, 0xFFFD, 1), 0);
+}
+
+// A standard handle forced to a duplicate of AUX: stays AUX: when the
+// duplicate closes, and a child's duplicate of a device closes with the child.
+TEST_F(HostFiles, DeviceDuplicatesBehaveAsTheirDevice) {
+  ASSERT_EQ(file_dup(0xFFFE), 16);
+  ASSERT_EQ(file_force(1, 16), 0);
+  EXPECT_EQ(file_close(16), 0);
+  EXPECT_EQ(resolve_handle(1).device, CharDevice::kAux);
+  EXPECT_EQ(resolve_handle(16).device, CharDevice::kNone);
+  EXPECT_EQ(file_force(1, 0xFFFF), 0);
+  EXPECT_FALSE(forced_handles[1].in_use);  // the console is no redirection
+  set_file_owner(1);
+  ASSERT_EQ(file_dup(0xFFFD), 16);
+  EXPECT_EQ(resolve_handle(16).device, CharDevice::kPrinter);
+  close_files_owned_by(1);
+  set_file_owner(0);
+  EXPECT_EQ(file_close(16), kInvalidHandle);
 }
 
 }  // namespace
