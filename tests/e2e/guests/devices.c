@@ -27,10 +27,10 @@ static void opens(void) {
     unsigned short mode; /* 9: Fcreate */
     long want;
   } rows[] = {
-      {"CON:", 0, -1},     {"aux:", 1, -2},    {"Prn:", 2, -3},    {"A:CON:", 0, -1},
-      {"C:prn:", 9, -3},   {"AUX:", 9, -2},    {"CON:", 3, E_FILNF},
-      {"CON", 0, E_FILNF}, /* without its colon it is a file name */
-      {"C:\\CON:", 0, E_FILNF}, /* in a folder it is a file name too */
+      {"CON:", 0, -1},          {"aux:", 1, -2},     {"Prn:", 2, -3},
+      {"A:CON:", 0, -1},        {"C:prn:", 9, -3},   {"AUX:", 9, -2},
+      {"CON:", 3, E_FILNF},     {"CON", 0, E_FILNF}, /* without its colon it is a file name */
+      {"C:\\CON:", 0, E_FILNF},                      /* in a folder it is a file name too */
   };
   for (unsigned i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
     char what[32] = "open ";
@@ -65,8 +65,8 @@ static void probes(void) {
   static const struct {
     const char* what;
     unsigned short handle;
-  } devices[] = {{"0", 0},  {"1", 1},  {"2", 2},      {"3", 3},      {"4", 4},
-                 {"5", 5},  {"-1", CON}, {"-2", AUX}, {"-3", PRN}};
+  } devices[] = {{"0", 0}, {"1", 1},    {"2", 2},    {"3", 3},   {"4", 4},
+                 {"5", 5}, {"-1", CON}, {"-2", AUX}, {"-3", PRN}};
   for (unsigned i = 0; i < sizeof devices / sizeof devices[0]; ++i) {
     char what[40] = "handle ";
     memcpy(what + 7, devices[i].what, strlen(devices[i].what) + 1);

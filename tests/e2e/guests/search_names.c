@@ -57,8 +57,7 @@ static void attribute_combinations(void) {
       {"attributes 0x08 alone", 0x08, E_FILNF, ""},
   };
   for (unsigned i = 0; i < sizeof rows / sizeof rows[0]; ++i)
-    check_listing(rows[i].what, list("LIST\\*.*", rows[i].attributes), rows[i].want,
-                  rows[i].names);
+    check_listing(rows[i].what, list("LIST\\*.*", rows[i].attributes), rows[i].want, rows[i].names);
   check_listing("one name with 0xFFFF", list("LIST\\B.DAT", 0xFFFF), 0, "B.DAT");
 }
 
@@ -77,8 +76,7 @@ static void empty_extensions(void) {
   Fclose((unsigned short)h);
   check("Fattrib(\"HELLO.\")", Fattrib("HELLO.", 0, 0), 0);
   check_listing("Fsfirst(\"HELLO.\")", list("HELLO.", 0), 0, "HELLO");
-  check_listing("Fsfirst(\"LIST\\*.\"): no extension", list("LIST\\*.", 0x10), 0,
-                "FOLDER/ NOEXT");
+  check_listing("Fsfirst(\"LIST\\*.\"): no extension", list("LIST\\*.", 0x10), 0, "FOLDER/ NOEXT");
   check_listing("Fsfirst(\"LIST\\NOEXT.\")", list("LIST\\NOEXT.", 0), 0, "NOEXT");
   check("Frename(\"HELLO.\", \"RENAMED.\")", Frename("HELLO.", "RENAMED."), 0);
   check("Dcreate(\"MADE.\")", Dcreate("MADE."), 0);
