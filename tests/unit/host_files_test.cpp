@@ -428,17 +428,6 @@ TEST_F(HostFiles, ForcedReadAndFdupShareThePosition) {
 
 // --- character devices ---------------------------------------------------------
 
-TEST(DeviceNames, AreTheThreeNamesInAnyCase) {
-  const struct {
-    const char* name;
-    CharDevice device;
-  } rows[] = {{"CON:", CharDevice::kConsole}, {"con:", CharDevice::kConsole},
-              {"Aux:", CharDevice::kAux},     {"PRN:", CharDevice::kPrinter},
-              {"CON", CharDevice::kNone},     {"CON:X", CharDevice::kNone},
-              {"/CON:", CharDevice::kNone},   {"NUL:", CharDevice::kNone}};
-  for (const auto& r : rows) EXPECT_EQ(device_named(r.name), r.device) << r.name;
-}
-
 // A device takes no slot: its name opens with every slot in use, and only a
 // duplicate of it needs one.
 TEST_F(HostFiles, DevicesNeedNoSlot) {
