@@ -92,6 +92,13 @@ int32_t console_read(int32_t count, uint32_t buffer) {
   return static_cast<int32_t>(n);
 }
 
+int32_t no_input_read(int32_t count) {
+  console_flush();
+  if (count <= 0) return 0;
+  input_ended();
+  return 0;
+}
+
 void cconin(uint32_t) {
   wait_for_key(true);
 }

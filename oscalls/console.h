@@ -23,6 +23,9 @@ void console_reset(int fd);
 
 // Fread from handle 0: raw bytes, untranslated, no echo.
 int32_t console_read(int32_t count, uint32_t buffer);
+// Fread from a device that never has input (AUX:, PRN:): waiting at the end
+// of input, as Cauxin does; 0 bytes.
+int32_t no_input_read(int32_t count);
 
 // GEMDOS.
 void cconin(uint32_t params);

@@ -160,7 +160,10 @@ void fattrib(uint32_t) {
 }
 
 // flag 0 reads the file's modification time into the two words at buffer
-// (time, then date); flag 1 sets it from them.
+// (time, then date); flag 1 sets it from them. A device (a device handle, or
+// a standard handle that is one) has no directory entry and so no time: it
+// answers -37 as a handle not open does, which is what C runtimes without
+// the later OS calls take for "a terminal" when they build a file status.
 void fdatime(uint32_t) {
   const uint32_t buffer = param_read32();
   const uint32_t handle = param_read16();

@@ -19,9 +19,11 @@ uint32_t malloc_top() {
   return malloc_limit != 0 ? malloc_limit : machine::peek32(kMemoryTopAddress);
 }
 
-// A bump allocator. Sizes are unsigned: a request that would reach the
+// A bump allocator. Sizes are unsigned: a request that would reach past the
 // memory top (computed without wrap-around) fails, so a huge or "negative"
 // size can never hand out memory above the top or move MallocNext down.
+// Malloc(-1) answers the largest block a Malloc grants now: all that is left
+// below the top (programs size their buffers that way and take it whole).
 void malloc_call(uint32_t) {
   const uint32_t size = param_read32();
   const uint32_t top = malloc_top();
@@ -31,7 +33,7 @@ void malloc_call(uint32_t) {
     return;
   }
   const uint64_t end = uint64_t{next} + size;
-  if (end >= top) {
+  if (next >= top || end > top) {
     set_d0(0);
     return;
   }

@@ -94,6 +94,23 @@ void add_pexec_cases(std::vector<E2eCase>& all) {
   all.push_back(regs);
 }
 
+// Handles, searches and names as programs of other toolchains use them.
+void add_device_and_name_cases(std::vector<E2eCase>& all) {
+  E2eCase devices = run("DeviceHandles", "devices", {}, "devices.out");
+  devices.input = "abcdefgh";
+  devices.files_after = {{"FILE.TXT", "0123456789"}};
+  // Opening a device name makes no host file of that name.
+  devices.files_absent = {"CON:", "con:", "AUX:", "prn:", "CON"};
+  all.push_back(devices);
+
+  E2eCase names = run("SearchesAndEmptyExtensions", "search_names", {}, "search_names.out");
+  names.directories = {"LIST/FOLDER"};
+  names.files_before = {{"LIST/A.TXT", "a\n"}, {"LIST/B.DAT", "b\n"}, {"LIST/NOEXT", ""}};
+  names.files_after = {{"RENAMED", "hello\n"}, {"MADE/INNER", ""}};
+  names.files_absent = {"HELLO.", "HELLO", "RENAMED.", "MADE.", "MADE/INNER.", "MADE/GONE"};
+  all.push_back(names);
+}
+
 }  // namespace
 
 const std::vector<E2eCase>& e2e_cases() {
@@ -169,6 +186,7 @@ const std::vector<E2eCase>& e2e_cases() {
 
     add_pexec_cases(all);
     add_faults(all);
+    add_device_and_name_cases(all);
     add_console(all);
     all.push_back(run("MandelbrotExample", "mandel", {}, "mandel.out"));
     return all;
