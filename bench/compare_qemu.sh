@@ -89,7 +89,8 @@ compare_row() {  # label, workload, size
   echo "$v $q" >> "$work/ratios"
 }
 
-bench_heading "vellum beside $("$qemu" --version | head -1) -cpu m68000, CPU time, median of $runs"
+qemu_version=$("$qemu" --version | sed -n '1s/^qemu-m68k version \([^ ]*\).*/\1/p')
+bench_heading "vellum / qemu-m68k ${qemu_version:-} -cpu m68000, median CPU time of $runs runs"
 echo
 echo "| Workload | Size | vellum CPU (s) | qemu-m68k CPU (s) | vellum / qemu-m68k |"
 echo "|---|---|---|---|---|"
