@@ -15,6 +15,7 @@
 #include "oscalls/host_files.h"
 #include "oscalls/install.h"
 #include "oscalls/memory.h"
+#include "oscalls/os_call_table.h"
 #include "oscalls/process.h"
 #include "runner/program_check.h"
 
@@ -89,6 +90,7 @@ bool program_refused(const char* path, const ProgramCheck& check) {
 int finish_run() {
   machine::block_end_signals();
   oscalls::close_all_files();
+  oscalls::end_held_trace_lines();
   std::fflush(stdout);
   machine::output_failed();
   if (memory_dump_enabled) write_memory_dump("memdump");

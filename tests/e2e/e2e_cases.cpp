@@ -94,6 +94,12 @@ void add_pexec_cases(std::vector<E2eCase>& all) {
   all.push_back(regs);
 }
 
+// What programs of other toolchains ask the OS: the XBIOS clock, the
+// keyboard state, drives, and later-OS calls that answer quietly.
+void add_system_queries(std::vector<E2eCase>& all) {
+  all.push_back(run("SystemQueries", "sysinfo", {}, "sysinfo.out"));
+}
+
 }  // namespace
 
 const std::vector<E2eCase>& e2e_cases() {
@@ -170,6 +176,7 @@ const std::vector<E2eCase>& e2e_cases() {
     add_pexec_cases(all);
     add_faults(all);
     add_console(all);
+    add_system_queries(all);
     all.push_back(run("MandelbrotExample", "mandel", {}, "mandel.out"));
     return all;
   }();
