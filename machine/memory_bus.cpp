@@ -47,7 +47,7 @@ const TrapChannel* find_trap_channel(uint32_t address) {
 void unhandled_read(uint32_t address) {
   trace_printf("FAULT UNHANDLED I/O READ %08x\n", address);
   std::printf("UNHANDLED I/O READ %08x", address);
-  stop_run();
+  fail_run();
 }
 
 void io_write(uint32_t address, uint32_t value) {

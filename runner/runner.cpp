@@ -249,6 +249,7 @@ int run(int argc, char** argv) {
     // run could never continue.
     if (!machine::quit_flag && m68k::cpu.stopped != 0) {
       std::printf("CPU STOPPED WITH NOTHING TO WAKE IT\n");
+      machine::exit_code = machine::kFailedRunCode;
       break;
     }
   }

@@ -45,8 +45,9 @@ void add_faults(std::vector<E2eCase>& all) {
       {"FaultIoRead", "r", "io_read"},
       {"FaultIoWrite", "w", "io_write"},
   };
+  // A failed run is no success: status 255, as after Pterm(-1).
   for (const auto& f : faults)
-    all.push_back(run(f.name, "faults", {f.letter}, std::string("faults.") + f.file + ".out"));
+    all.push_back(run(f.name, "faults", {f.letter}, std::string("faults.") + f.file + ".out", 255));
 }
 
 // The console calls: output, input from a piped standard input (with its
@@ -80,7 +81,8 @@ void add_pexec_cases(std::vector<E2eCase>& all) {
                         {"child.txt", "written by the child, left open\n"}};
   all.push_back(parent);
 
-  E2eCase fault = run("PexecChildFaults", "pexec_parent", {"fault"}, "pexec_parent.fault.out");
+  // The fault in the child ends the whole run, as failed.
+  E2eCase fault = run("PexecChildFaults", "pexec_parent", {"fault"}, "pexec_parent.fault.out", 255);
   fault.programs_before = {"pexec_child"};
   fault.files_after = {{"parent.txt", "written before the child faulted\n"}};
   all.push_back(fault);
