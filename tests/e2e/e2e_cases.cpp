@@ -102,6 +102,11 @@ void add_system_queries(std::vector<E2eCase>& all) {
   all.push_back(run("SystemQueries", "sysinfo", {}, "sysinfo.out"));
 }
 
+// Line-A: $A000 describes the text console, the other calls do nothing.
+void add_line_a(std::vector<E2eCase>& all) {
+  all.push_back(run("LineACalls", "linea", {}, "linea.out"));
+}
+
 }  // namespace
 
 const std::vector<E2eCase>& e2e_cases() {
@@ -179,6 +184,7 @@ const std::vector<E2eCase>& e2e_cases() {
     add_faults(all);
     add_console(all);
     add_system_queries(all);
+    add_line_a(all);
     all.push_back(run("MandelbrotExample", "mandel", {}, "mandel.out"));
     return all;
   }();
