@@ -15,6 +15,10 @@ inline constexpr uint32_t kAesVdiStub = 0xFE024E;
 inline constexpr uint32_t kBiosStub = 0xFE0254;
 inline constexpr uint32_t kXbiosStub = 0xFE0268;
 inline constexpr uint32_t kCommandTailBuffer = 0xFE027C;
+// The header long the reset routine takes the first program's environment
+// address from; the image holds the empty environment below the basepage.
+inline constexpr uint32_t kEnvironmentField = kOsRomBase + 0x14;
+inline constexpr uint32_t kEmptyEnvironment = 0x124E8;
 // The AES/VDI stub's RTE. The host returns through it from an exception it
 // served itself (a Line-A call), so the frame's SR and PC come back as an
 // exception handler's RTE gives them.

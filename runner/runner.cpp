@@ -125,26 +125,6 @@ int finish_run() {
 
 }  // namespace
 
-uint32_t command_tail_length(int count, char* const* params) {
-  uint32_t n = 0;
-  for (int i = 0; i < count; ++i)
-    for (const char* p = params[i];; ++p, ++n)
-      if (*p == 0) break;
-  n += static_cast<uint32_t>(count);  // one space after each parameter
-  return n == 0 ? 0 : n - 1;
-}
-
-void write_command_tail(uint32_t tail_address, int count, char* const* params) {
-  uint32_t p = tail_address + 1;
-  for (int i = 0; i < count; ++i) {
-    for (const char* c = params[i]; *c; ++c) machine::poke8(p++, *c == ' ' ? 0x1A : *c);
-    machine::poke8(p++, ' ');
-  }
-  uint32_t written = p - (tail_address + 1);
-  machine::poke8(tail_address, written == 0 ? 0 : written - 1);
-  machine::poke8(p, 0);
-}
-
 bool machine_setup() {
   machine::clear_memory();
   oscalls::reset_host_files();
@@ -190,9 +170,10 @@ int run(int argc, char** argv) {
 
   // Everything that can refuse the run is checked before the machine is
   // touched, so a refused run loads nothing.
-  uint32_t tail_length = command_tail_length(param_count, params);
-  if (tail_length > kMaxTailLength) {
-    std::printf("Command line too long: %u characters, at most %u\n", tail_length, kMaxTailLength);
+  const uint32_t argv_size = argv_environment_needed(path, param_count, params);
+  if (argv_size > kMaxArgvEnvironment) {
+    std::printf("Command line too long: %u bytes of ARGV environment, at most %u\n", argv_size,
+                kMaxArgvEnvironment);
     return kStartupFailure;
   }
   struct stat st;
@@ -236,7 +217,7 @@ int run(int argc, char** argv) {
   m68k::init();
   m68k::set_cpu_type(m68k::kM68000);
   m68k::pulse_reset();
-  write_command_tail(command_tail_address, param_count, params);
+  write_parameters(command_tail_address, path, param_count, params);
 
   while (!machine::quit_flag && machine::pending_signal == 0) {
     m68k::execute(kTimeslice);

@@ -1,5 +1,6 @@
 #include "e2e_cases.h"
 
+#include <cstdio>
 #include <optional>
 
 namespace {
@@ -107,6 +108,24 @@ void add_line_a(std::vector<E2eCase>& all) {
   all.push_back(run("LineACalls", "linea", {}, "linea.out"));
 }
 
+// Parameter lists longer than the command line holds, by the ARGV
+// convention: for vellum's own command line (an empty argument and spaces
+// among them), and passed on by Pexec, a parent's own list and, inherited,
+// the 40 KB list vellum gave the parent.
+void add_argv_cases(std::vector<E2eCase>& all) {
+  all.push_back(run("ArgvLongCommandLine", "argv",
+                    {"first", "two words", "", std::string(130, 'x'), "last"}, "argv.long.out"));
+  std::vector<std::string> many = {"spawn"};
+  for (int i = 1; i <= 400; ++i) {
+    char head[16];
+    std::snprintf(head, sizeof head, "arg%03d-", i);
+    many.push_back(head + std::string(93, 'y'));
+  }
+  E2eCase pexec = run("ArgvThroughPexec", "argv", many, "argv.pexec.out");
+  pexec.programs_before = {"argv"};
+  all.push_back(pexec);
+}
+
 }  // namespace
 
 const std::vector<E2eCase>& e2e_cases() {
@@ -185,6 +204,7 @@ const std::vector<E2eCase>& e2e_cases() {
     add_console(all);
     add_system_queries(all);
     add_line_a(all);
+    add_argv_cases(all);
     all.push_back(run("MandelbrotExample", "mandel", {}, "mandel.out"));
     return all;
   }();
