@@ -32,6 +32,7 @@ constexpr uint32_t kIntOut = kPointsIn + 0x200;
 constexpr uint32_t kPointsOut = kIntOut + 0x100;
 constexpr uint32_t kFontHeaders = kPointsOut + 0x100;
 constexpr uint32_t kFontHeaderSize = 0x58, kFontHeaderStride = 0x60;
+static_assert(kFontHeaderSize <= kFontHeaderStride);
 constexpr uint32_t kOffsetTables = kFontHeaders + 3 * kFontHeaderStride;
 constexpr uint32_t kOffsetTableStride = 0x220;  // 257 words, rounded up
 constexpr uint32_t kFontData = (kOffsetTables + 2 * kOffsetTableStride + 0xFF) & ~0xFFu;
@@ -134,9 +135,9 @@ enum VariableOffset : int32_t {
 // The fields a program reads to learn the screen and the text console, and
 // the pointers the drawing calls follow. The rest stays zero.
 void write_variables() {
-  const uint32_t v = kLineAVariables;
-  auto word = [v](int32_t offset, uint32_t value) { poke16(v + offset, value); };
-  auto address = [v](int32_t offset, uint32_t value) { poke32(v + offset, value); };
+  constexpr uint32_t v = kLineAVariables;
+  auto word = [](int32_t offset, uint32_t value) { poke16(v + offset, value); };
+  auto address = [](int32_t offset, uint32_t value) { poke32(v + offset, value); };
   const SystemFont& font = kFonts[kConsoleFont];
   const uint32_t form_width = 256 * font.width / 8;
   word(kPlanes, 1);
