@@ -186,9 +186,11 @@ const char* const kCallNames[16] = {
     "Undraw sprite",       "Draw sprite",      "Copy raster form", "Seed fill",
 };
 
-}  // namespace
+// Written at the first $A000, which is how a program learns where they are:
+// a run that never asks finds the memory above the ROM as it always was.
+bool data_written;
 
-void install_line_a() {
+void write_line_a_data() {
   write_variables();
   for (unsigned font = 0; font < 3; ++font) {
     write_font(font);
@@ -197,6 +199,13 @@ void install_line_a() {
   for (uint32_t r = 0; r < 16; ++r) poke32(kLineARoutineTable + 4 * r, kRoutineReturn);
   poke16(kRoutineReturn, kRts);
   poke16(kFillPattern, 0xFFFF);
+  data_written = true;
+}
+
+}  // namespace
+
+void install_line_a() {
+  data_written = false;
   machine::register_line_a_service(line_a_call);
 }
 
@@ -208,6 +217,7 @@ bool line_a_call(uint32_t frame) {
   if ((opcode & 0xFFF0) != 0xA000) return false;
   const unsigned call = opcode & 0xF;
   if (call == 0) {
+    if (!data_written) write_line_a_data();
     m68k::set_register(m68k::kD0, kLineAVariables);
     m68k::set_register(m68k::kA0, kLineAVariables);
     m68k::set_register(m68k::kA0 + 1, kLineAFontTable);

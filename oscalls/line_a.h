@@ -22,8 +22,9 @@ inline constexpr uint32_t kLineAVariables = machine::kLineAArea + 0x400;
 inline constexpr uint32_t kLineAFontTable = kLineAVariables + 0x80;
 inline constexpr uint32_t kLineARoutineTable = kLineAFontTable + 0x10;
 
-// Writes the variables, fonts and tables into the system area and registers
-// the Line-A service with the machine (machine set-up).
+// Registers the Line-A service with the machine (machine set-up, after the
+// memory clear). The variables, fonts and tables go into the system area at
+// the program's first $A000.
 void install_line_a();
 
 // The service: a defined Line-A call, done; anything else left to the fault

@@ -11,6 +11,7 @@
 #include "machine/run_state.h"
 #include "machine/trace.h"
 #include "oscalls/install.h"
+#include "oscalls/line_a.h"
 
 using namespace machine;
 
@@ -121,6 +122,19 @@ INSTANTIATE_TEST_SUITE_P(Opcodes, LineAChannel,
                            std::snprintf(name, sizeof name, "Opcode%04X", info.param.opcode);
                            return std::string(name);
                          });
+
+// The memory above the ROM stays as the set-up left it until the program
+// asks where the variables are.
+TEST(LineAChannel, VariablesAppearAtTheFirstInitialize) {
+  fresh_machine();
+  poke32(0x7FFC, 0x12000);
+  poke16(0x12000, 0xA000);
+  EXPECT_EQ(peek16(oscalls::kLineAVariables - 44), 0u);
+  Write32(0xFFFF28, 0x7FFA);
+  EXPECT_EQ(m68k::get_register(nullptr, m68k::kA0), oscalls::kLineAVariables);
+  EXPECT_EQ(peek16(oscalls::kLineAVariables - 44), 79u) << "text columns - 1";
+  EXPECT_EQ(peek16(oscalls::kLineAVariables - 42), 24u) << "text rows - 1";
+}
 
 TEST(LineAChannel, TraceNamesTheCall) {
   fresh_machine();
