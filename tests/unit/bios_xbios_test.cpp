@@ -13,7 +13,6 @@
 #include "machine/run_state.h"
 #include "oscall_test_support.h"
 #include "oscalls/date_time.h"
-#include "oscalls/gemdos.h"
 #include "oscalls/name_tables.h"
 
 namespace {
@@ -60,39 +59,6 @@ TEST_F(BiosXbios, ConsoleDevicesPrintAndAreAlwaysReady) {
     EXPECT_EQ(d0(), 0xFFFFFFFFu) << device;
   }
   EXPECT_EQ(printed, "abcf");
-}
-
-// Calls that only answer: no keyboard modifier is held (whatever the mode),
-// the drive map is Dsetdrv's, and Settime leaves the clock and D0 alone.
-struct AnswerCase {
-  const char* label;
-  bool xbios;
-  Block block;
-  uint32_t d0;
-};
-
-class Answers : public BiosXbios, public ::testing::WithParamInterface<AnswerCase> {};
-
-TEST_P(Answers, AnswerWithoutPrinting) {
-  const AnswerCase& c = GetParam();
-  EXPECT_EQ(call_with(c.xbios ? oscalls::xbios_dispatch : oscalls::bios_dispatch, c.block), "");
-  EXPECT_EQ(d0(), c.d0);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Calls, Answers,
-    ::testing::Values(AnswerCase{"KbshiftRead", false, {W(0x0B), W(0xFFFF)}, 0},
-                      AnswerCase{"KbshiftSetIsIgnored", false, {W(0x0B), W(0x0F)}, 0},
-                      AnswerCase{"DrvmapIsDriveC", false, {W(0x0A)}, 1u << 2},
-                      AnswerCase{
-                          "SettimeChangesNothing", true, {W(0x16), L(0x12345678)}, kUntouchedD0}),
-    [](const auto& info) { return std::string(info.param.label); });
-
-TEST_F(BiosXbios, DrvmapAnswersWhatDsetdrvDoes) {
-  EXPECT_EQ(call_with(oscalls::bios_dispatch, {W(0x0A)}), "");
-  const uint32_t drvmap = d0();
-  EXPECT_EQ(call_with(oscalls::gemdos_dispatch, {W(0x0E), W(5)}), "");
-  EXPECT_EQ(d0(), drvmap);
 }
 
 // One long: the GEMDOS date in the high word, the time in the low one, from

@@ -108,18 +108,4 @@ INSTANTIATE_TEST_SUITE_P(
                                    std::string("\0 \0\0", 4)}),
     [](const auto& info) { return std::string(info.param.label); });
 
-// A list that fits the command line leaves everything as it always was:
-// no environment written, the header still pointing below the basepage.
-TEST(ArgvEnvironmentNotUsed, WhenTheTailFits) {
-  clear_memory();
-  runner::machine_setup();
-  std::string p(125, 'a');
-  char* argv[] = {p.data()};
-  EXPECT_EQ(runner::argv_environment_needed("X.TOS", 1, argv), 0u);
-  runner::write_parameters(kCommandTailBuffer, "X.TOS", 1, argv);
-  EXPECT_EQ(peek8(kCommandTailBuffer), 125u);
-  EXPECT_EQ(peek32(kEnvironmentField), kEmptyEnvironment);
-  EXPECT_EQ(peek8(kLongEnvironment), 0u);
-}
-
 }  // namespace
