@@ -65,14 +65,14 @@ void fault_report(const char* fault_name) {
   trace_printf("FAULT %sPC=%08x\n", fault_name, reg(m68k::kPC));
   std::printf("%s", fault_name);
   register_dump();
-  stop_run();
+  fail_run();
 }
 
 void unhandled_write_report(uint32_t address, uint32_t value) {
   trace_printf("FAULT UNHANDLED I/O WRITE %08x=%08x PC=%08x\n", address, value, reg(m68k::kPC));
   std::printf("UNHANDLED I/O WRITE %08x=%08x\n", address, value);
   register_dump();
-  stop_run();
+  fail_run();
 }
 
 }  // namespace machine

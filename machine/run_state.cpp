@@ -45,6 +45,11 @@ void stop_run() {
   m68k::end_timeslice();
 }
 
+void fail_run() {
+  exit_code = kFailedRunCode;
+  stop_run();
+}
+
 void install_signal_handlers() {
   if (wake_pipe[0] < 0 && ::pipe2(wake_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
     wake_pipe[0] = wake_pipe[1] = -1;

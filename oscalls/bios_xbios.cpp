@@ -6,6 +6,8 @@
 #include "machine/emu_memory.h"
 #include "machine/trace.h"
 #include "oscalls/console.h"
+#include "oscalls/date_time.h"
+#include "oscalls/folder_calls.h"
 #include "oscalls/process.h"
 
 namespace oscalls {
@@ -28,6 +30,17 @@ void tickcal(uint32_t) {
   set_d0(20);
 }
 
+// No modifier key is ever held: there is no keyboard. A mode other than -1
+// would set the state, and is taken and ignored.
+void kbshift(uint32_t) {
+  param_read16();
+  set_d0(0);
+}
+
+void drvmap(uint32_t) {
+  set_d0(drive_map());
+}
+
 // Runs the routine in supervisor mode: PC already points at the stub's RTE,
 // so pushing it and jumping makes the routine's RTS land on the RTE. The
 // routine's D0 is what the program receives.
@@ -48,9 +61,13 @@ constexpr OsCall kBiosCalls[] = {
     {0x0005, "Setexc",   "vector:w address:p",    setexc},
     {0x0006, "Tickcal",  "",                      tickcal},
     {0x0008, "Bcostat",  "device:w",              output_ready},
+    {0x000A, "Drvmap",   "",                      drvmap},
+    {0x000B, "Kbshift",  "mode:i",                kbshift},
 };
 
 constexpr OsCall kXbiosCalls[] = {
+    {0x0016, "Settime",  "datetime:p",            settime},
+    {0x0017, "Gettime",  "",                      gettime},
     {0x0026, "Supexec",  "routine:p",             supexec},
 };
 // clang-format on
@@ -81,10 +98,7 @@ void xbios_dispatch(uint32_t params) {
 void aes_vdi_call(uint32_t value) {
   const uint32_t d0 = m68k::get_register(nullptr, m68k::kD0);
   const bool terminate = (d0 & 0xFFFF) == 0;
-  if (machine::trace_enabled) {
-    std::fflush(stdout);  // keeps the order on a terminal that shows both
-    machine::trace_printf("AES/VDI d0=0x%08x %s\n", d0, terminate ? "terminate" : "unhandled");
-  }
+  machine::trace_printf("AES/VDI d0=0x%08x %s\n", d0, terminate ? "terminate" : "unhandled");
   if (terminate) return pterm0(value);
   std::puts("UNHANDLED AES/VDI CALL");
 }

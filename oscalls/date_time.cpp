@@ -34,4 +34,16 @@ void tgettime(uint32_t) {
   set_d0_signed(pack_gemdos_time(t));
 }
 
+// One reading for both halves, so they cannot straddle midnight.
+void gettime(uint32_t) {
+  std::tm t;
+  read_local_time(t);
+  set_d0(static_cast<uint32_t>(pack_gemdos_date(t)) << 16 |
+         static_cast<uint32_t>(pack_gemdos_time(t)));
+}
+
+void settime(uint32_t) {
+  param_read32();
+}
+
 }  // namespace oscalls

@@ -37,17 +37,21 @@ int32_t existing_folder(uint32_t path, char (&name)[kHostNameSize], struct stat&
 }  // namespace
 
 DfreeInfo dfree_info(uint64_t free_bytes, uint64_t total_bytes) {
-  const uint64_t cap = 0x7FFFFFFF / kClusterBytes;
+  const uint64_t cap = kMaxDfreeClusters;
   return DfreeInfo{static_cast<uint32_t>(std::min(free_bytes / kClusterBytes, cap)),
                    static_cast<uint32_t>(std::min(total_bytes / kClusterBytes, cap)), kSectorBytes,
                    kClusterSectors};
+}
+
+uint32_t drive_map() {
+  return 1u << kDriveC;
 }
 
 // Only drive C exists; selecting any drive changes nothing and answers the
 // bitmap of drives.
 void dsetdrv(uint32_t) {
   param_read16();
-  set_d0(1u << kDriveC);
+  set_d0(drive_map());
 }
 
 void dgetdrv(uint32_t) {

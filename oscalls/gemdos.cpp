@@ -44,30 +44,33 @@ constexpr OsCall kGemdosCalls[] = {
     {0x003B, "Dsetpath", "path:s",                       dsetpath},
     {0x003C, "Fcreate",  "name:s attr:w",                fcreate},
     {0x003D, "Fopen",    "name:s mode:w",                fopen_call},
-    {0x003E, "Fclose",   "handle:w",                     fclose_call},
-    {0x003F, "Fread",    "handle:w count:l buffer:p",    fread_call},
-    {0x0040, "Fwrite",   "handle:w count:l buffer:p",    fwrite_call},
+    {0x003E, "Fclose",   "handle:i",                     fclose_call},
+    {0x003F, "Fread",    "handle:i count:l buffer:p",    fread_call},
+    {0x0040, "Fwrite",   "handle:i count:l buffer:p",    fwrite_call},
     {0x0041, "Fdelete",  "name:s",                       fdelete},
-    {0x0042, "Fseek",    "offset:l handle:w mode:w",     fseek_call},
+    {0x0042, "Fseek",    "offset:l handle:i mode:w",     fseek_call},
     {0x0043, "Fattrib",  "name:s wflag:w attrib:w",      fattrib},
-    {0x0045, "Fdup",     "stdh:w",                       fdup},
-    {0x0046, "Fforce",   "stdh:w nonstdh:w",             fforce},
+    {0x0045, "Fdup",     "stdh:i",                       fdup},
+    {0x0046, "Fforce",   "stdh:i nonstdh:i",             fforce},
     {0x0047, "Dgetpath", "buffer:p drive:w",             dgetpath},
     {0x0048, "Malloc",   "size:l",                       malloc_call},
     {0x0049, "Mfree",    "block:p",                      mfree},
     {0x004A, "Mshrink",  "zero:w block:p newsize:l",     mshrink},
     {0x004B, "Pexec",    "mode:w name:s tail:p env:p",   pexec},
-    {0x004C, "Pterm",    "code:w",                       pterm},
+    {0x004C, "Pterm",    "code:i",                       pterm},
     {0x004E, "Fsfirst",  "pattern:s attrib:w",           fsfirst},
     {0x004F, "Fsnext",   "",                             fsnext},
     {0x0056, "Frename",  "zero:w old:s new:s",           frename},
-    {0x0057, "Fdatime",  "buffer:p handle:w flag:w",     fdatime},
+    {0x0057, "Fdatime",  "buffer:p handle:i flag:w",     fdatime},
     {0x0119, "Pdomain",  "domain:w",                     later_os_probe},
-    {0x0154, "Ssystem",  "mode:w arg1:l arg2:l",         ssystem},
+    {0x0154, "Ssystem",  "mode:i arg1:l arg2:l",         ssystem},
 };
 // clang-format on
 
-const OsCallLayer kGemdos{"GEMDOS", kGemdosCalls, kGemdosNames};
+// From 0x100 on the numbers are those of later OS versions: a library that
+// asks for one expects -32 from an OS without it and goes on.
+constexpr uint32_t kLaterOsCalls = 0x100;
+const OsCallLayer kGemdos{"GEMDOS", kGemdosCalls, kGemdosNames, kLaterOsCalls};
 
 }  // namespace
 

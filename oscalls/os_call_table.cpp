@@ -37,6 +37,15 @@ struct TraceLine {
 
 constexpr unsigned kTraceStringLimit = 64;
 
+// Lines of calls whose answer comes later, innermost last. An answer that
+// arrives during a traced call (the child's Pterm) is written after that
+// call's own line, so the lines keep the order of events.
+TraceLine held_lines[kMaxHeldTraceLines];
+unsigned held_count;
+bool hold_requested;
+bool in_traced_call;
+unsigned answers_due;
+
 void add_string(TraceLine& line, uint32_t address) {
   line.add("\"");
   for (unsigned i = 0;; ++i) {
@@ -67,6 +76,9 @@ void add_parameters(TraceLine& line, const char* params) {
     switch (kind) {
       case 'w':
         line.add("%u", param_read16());
+        break;
+      case 'i':
+        line.add("%d", static_cast<int16_t>(param_read16()));
         break;
       case 'c': {
         const uint32_t c = param_read16();
@@ -99,14 +111,28 @@ void add_answer(TraceLine& line) {
     line.add(" = 0x%08x\n", static_cast<uint32_t>(d0));
 }
 
+void write_line(const TraceLine& line) {
+  machine::trace_write(line.text, line.length);
+}
+
+void write_innermost_held_line() {
+  TraceLine& line = held_lines[--held_count];
+  add_answer(line);
+  write_line(line);
+}
+
 const OsCall* find_row(const OsCallLayer& layer, uint32_t number) {
   for (const OsCall& call : layer.calls)
     if (call.number == number) return &call;
   return nullptr;
 }
 
+bool is_quiet(const OsCallLayer& layer, uint32_t number) {
+  return number >= layer.quiet_from;
+}
+
 void unhandled(const OsCallLayer& layer, uint32_t number) {
-  print_unhandled_call(layer.label, layer.names, number);
+  if (!is_quiet(layer, number)) print_unhandled_call(layer.label, layer.names, number);
   set_d0_signed(kInvalidFunction);
 }
 
@@ -127,19 +153,26 @@ void traced_dispatch(const OsCallLayer& layer, uint32_t params) {
       while (n < static_cast<int>(kCallNameWidth) && named->name[n] != ' ') ++n;
       line.add("%.*s ", n, named->name);
     }
-    line.add("unhandled");
+    line.add(is_quiet(layer, number) ? "not in this OS" : "unhandled");
   }
   // The handler reads its parameters from the start again.
   param_start(params);
   param_read16();
+  hold_requested = false;
+  in_traced_call = true;
   if (call)
     call->handler(params);
   else
     unhandled(layer, number);
+  in_traced_call = false;
+  if (hold_requested && held_count < kMaxHeldTraceLines) {
+    held_lines[held_count++] = line;
+    return;
+  }
   add_answer(line);
-  // Standard output first, so a terminal that shows both keeps their order.
-  std::fflush(stdout);
-  std::fwrite(line.text, 1, line.length, stderr);
+  write_line(line);
+  for (; answers_due > 0 && held_count > 0; --answers_due) write_innermost_held_line();
+  answers_due = 0;
 }
 
 }  // namespace
@@ -157,6 +190,33 @@ void dispatch_os_call(const OsCallLayer& layer, uint32_t params) {
     call->handler(params);
   else
     unhandled(layer, number);
+}
+
+void hold_trace_line() {
+  hold_requested = machine::trace_enabled;
+}
+
+void answer_held_trace_line() {
+  if (!machine::trace_enabled || held_count == 0) return;
+  if (in_traced_call)
+    ++answers_due;
+  else
+    write_innermost_held_line();
+}
+
+void end_held_trace_lines() {
+  while (machine::trace_enabled && held_count > 0) {
+    TraceLine& line = held_lines[--held_count];
+    line.add(" = no answer: the run ended in the child\n");
+    write_line(line);
+  }
+}
+
+void reset_held_trace_lines() {
+  held_count = 0;
+  hold_requested = false;
+  in_traced_call = false;
+  answers_due = 0;
 }
 
 }  // namespace oscalls

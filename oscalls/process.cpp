@@ -41,6 +41,7 @@ struct ChildRecord {
 };
 
 ChildRecord children[kMaxChildDepth];
+static_assert(kMaxChildDepth <= kMaxHeldTraceLines, "every running child's Pexec line is held");
 unsigned depth;  // children running; 0 while the first program runs
 
 // Basepages made by modes 3 and 5, with the lowest byte each took (its
@@ -145,6 +146,8 @@ void start_child(uint32_t basepage, uint32_t next, uint32_t limit, uint32_t mall
   m68k::set_register(m68k::kISP, frame);
   machine::trace_printf("PEXEC child %u starts: basepage 0x%06x, text 0x%06x, memory to 0x%06x\n",
                         depth, basepage, text, limit);
+  // The parent's answer is the child's code: its Pexec line waits for it.
+  hold_trace_line();
 }
 
 void answer_error(int32_t error) {
@@ -202,6 +205,7 @@ void go(uint32_t basepage, bool free_at_end) {
 
 void reset_processes() {
   depth = 0;
+  reset_held_trace_lines();
   for (Prepared& p : prepared) p = Prepared{};
   next_prepared = 0;
   malloc_limit = 0;
@@ -237,6 +241,7 @@ void terminate_program(uint16_t code) {
   m68k::set_register(m68k::kUSP, rec.usp);
   m68k::set_register(m68k::kPC, rec.pc);
   set_d0_signed(static_cast<int16_t>(code));
+  answer_held_trace_line();
 }
 
 // The first program's Pterm0 leaves the exit status as it is.

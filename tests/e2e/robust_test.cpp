@@ -38,9 +38,9 @@ struct EndCase {
 const EndCase kEndCases[] = {
     {"Pterm",          "p", Interference::kNone,      0,       7, "", true},
     {"Pterm0",         "0", Interference::kNone,      0,       0, "", true},
-    {"FaultReport",    "f", Interference::kNone,      0,       0, "ILLEGAL INSTRUCTION: PC=", false},
-    {"UnhandledRead",  "r", Interference::kNone,      0,       0, "UNHANDLED I/O READ 00ff8000", true},
-    {"StoppedCpu",     "s", Interference::kNone,      0,       0, "CPU STOPPED WITH NOTHING TO WAKE IT\n", true},
+    {"FaultReport",    "f", Interference::kNone,      0,     255, "ILLEGAL INSTRUCTION: PC=", false},
+    {"UnhandledRead",  "r", Interference::kNone,      0,     255, "UNHANDLED I/O READ 00ff8000", true},
+    {"StoppedCpu",     "s", Interference::kNone,      0,     255, "CPU STOPPED WITH NOTHING TO WAKE IT\n", true},
     {"ClosedPipe",     "l", Interference::kClosePipe, SIGPIPE, 0, "", false},
     {"SigtermPrinting","l", Interference::kSignal,    SIGTERM, 0, "0\n", false},
     {"SigtermLooping", "t", Interference::kSignal,    SIGTERM, 0, "", true},
@@ -132,7 +132,7 @@ TEST(OutputOrder, ConsoleCallsAndReportsKeepProgramOrder) {
   EXPECT_EQ(o.out,
             "1 Cconws\n2 Fwrite 1\n3 Fwrite 2\nUNHANDLED GEMDOS CALL 0050 \n4 Cconws\n"
             "UNHANDLED I/O READ 00ff8000");
-  EXPECT_EQ(o.exit_status, 0);
+  EXPECT_EQ(o.exit_status, 255);
 }
 
 TEST(WriteErrors, FwriteAndFcloseReportDataTheHostLost) {
@@ -202,11 +202,11 @@ const std::vector<HostileCase>& hostile_cases() {
        "Fclose\nOK Fopen of a name cut to nothing\ncarried on\n",
        true,
        {{kLongName, "long\n"}, {kSpacesName, ""}}},
-      {"SupexecIntoIo", "x", 0, "UNHANDLED I/O READ 00ffff01", true, {}},
-      {"SetexcIntoIo", "e", 0, "00000000\nUNHANDLED I/O READ 00ff8000", true, {}},
-      {"RomOverwritten", "v", 0, "CPU STOPPED WITH NOTHING TO WAKE IT\n", true, {}},
+      {"SupexecIntoIo", "x", 255, "UNHANDLED I/O READ 00ffff01", true, {}},
+      {"SetexcIntoIo", "e", 255, "00000000\nUNHANDLED I/O READ 00ff8000", true, {}},
+      {"RomOverwritten", "v", 255, "CPU STOPPED WITH NOTHING TO WAKE IT\n", true, {}},
       {"OddProgramCounter", "o", 5, "", true, {}},
-      {"JumpIntoIo", "i", 0, "UNHANDLED I/O READ 00ff8000", true, {}},
+      {"JumpIntoIo", "i", 255, "UNHANDLED I/O READ 00ff8000", true, {}},
   };
   return cases;
 }

@@ -86,10 +86,15 @@ INSTANTIATE_TEST_SUITE_P(
                                {W(0x15)},
                                kInvalid,
                                "UNHANDLED GEMDOS CALL 0015 Srealloc                       \n"},
-                      CallCase{"UnhandledFirstOfTwoRows",
-                               {W(0x14A)},
+                      CallCase{"UnhandledLastClassicNumber",
+                               {W(0xFF)},
                                kInvalid,
-                               "UNHANDLED GEMDOS CALL 014a Scookie                        \n"},
+                               "UNHANDLED GEMDOS CALL 00ff Syield                         \n"},
+                      // Calls of later OS versions answer quietly, named or not.
+                      CallCase{"LaterOsFirstNumberQuiet", {W(0x100)}, kInvalid, ""},
+                      CallCase{"LaterOsGetuidQuiet", {W(0x10F)}, kInvalid, ""},
+                      CallCase{"LaterOsWithoutNameQuiet", {W(0x184)}, kInvalid, ""},
+                      CallCase{"LaterOsHighestNumberQuiet", {W(0xFFFF)}, kInvalid, ""},
                       CallCase{
                           "UnhandledNoName", {W(0x50)}, kInvalid, "UNHANDLED GEMDOS CALL 0050 \n"}),
     [](const auto& info) { return std::string(info.param.label); });
