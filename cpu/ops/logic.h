@@ -1,3 +1,5 @@
+// A piece of cpu/decode_table.cpp, the one file that includes it.
+//
 // AND, OR, EOR and their immediate forms, NOT, TST, TAS, EXT, SWAP, and the
 // immediate operations on CCR and SR. The operations live in alu_ops.h.
 #pragma once

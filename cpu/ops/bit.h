@@ -1,3 +1,5 @@
+// A piece of cpu/decode_table.cpp, the one file that includes it.
+//
 // BTST, BCHG, BCLR, BSET.
 //
 // One handler template serves all four: the operation says what becomes of

@@ -1,3 +1,5 @@
+// A piece of cpu/decode_table.cpp, the one file that includes it.
+//
 // Opcodes that the 68010 and 68020 add to the 68000 set. None of them is
 // carried out, whichever model is selected: each row leads straight to the
 // illegal-instruction exception, and the coprocessor patterns of line F to the

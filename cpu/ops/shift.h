@@ -1,3 +1,5 @@
+// A piece of cpu/decode_table.cpp, the one file that includes it.
+//
 // ASL, ASR, LSL, LSR, ROL, ROR, ROXL, ROXR.
 //
 // Each operation is defined once, as a function of (operand, count, X) that

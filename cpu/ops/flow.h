@@ -1,3 +1,5 @@
+// A piece of cpu/decode_table.cpp, the one file that includes it.
+//
 // Program control: Bcc, BRA, BSR, DBcc, Scc, JMP, JSR, RTS, RTR, NOP.
 //
 // Every condition gets its own handler per form, so no handler looks at the

@@ -1,3 +1,5 @@
+// A piece of cpu/decode_table.cpp, the one file that includes it.
+//
 // ADD, SUB and CMP in all their forms (register, memory, address, immediate,
 // quick, extended, CMPM), NEG, NEGX and CLR. The operations themselves live
 // in alu_ops.h; this file holds the operand shapes peculiar to arithmetic

@@ -1,3 +1,5 @@
+// A piece of cpu/decode_table.cpp, the one file that includes it.
+//
 // ABCD, SBCD, NBCD: packed-decimal bytes with the X flag as carry/borrow.
 //
 // Z is only ever cleared, never set, so a multi-byte decimal chain that

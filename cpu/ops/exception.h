@@ -1,3 +1,5 @@
+// A piece of cpu/decode_table.cpp, the one file that includes it.
+//
 // The instructions that raise or leave exceptions (TRAP, TRAPV, CHK, RTE,
 // STOP, RESET) and the rows of lines A and F; ILLEGAL and the line handlers
 // themselves live with exception processing in exceptions.cpp.

@@ -1,3 +1,5 @@
+// A piece of cpu/decode_table.cpp, the one file that includes it.
+//
 // MULU.W, MULS.W, DIVU.W, DIVS.W: a 16-bit source against the data register
 // in bits 9-11, which receives the 32-bit product, or the remainder and
 // quotient of its 32-bit dividend.
