@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "cpu/cpu_state.h"
+#include "machine/cpu_link.h"
 #include "machine/fault_report.h"
 #include "machine/run_state.h"
 #include "machine/trace.h"
@@ -65,7 +65,7 @@ void io_write(uint32_t address, uint32_t value) {
   switch (channel->action) {
     case ChannelAction::kBusErrorRedirect:
       // Continue at the bus-error vector without building a frame.
-      m68k::set_register(m68k::kPC, peek32(8));
+      set_cpu_pc(peek32(8));
       break;
     case ChannelAction::kFault:
       fault_report(channel->fault_name);

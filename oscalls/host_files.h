@@ -1,7 +1,7 @@
 // GEMDOS file handles 16 to 31 mapped to host file streams, the standard
 // handles 0 to 5 (the console unless Fforce points one elsewhere), the
-// character-device handles -1 to -3, GEMDOS paths turned into host paths,
-// and the 512-byte BounceBuffer through which all file data passes.
+// character-device handles -1 to -3, and the 512-byte BounceBuffer through
+// which all file data passes.
 //
 // Every operation answers the 32-bit value the program receives in D0:
 // a handle, a count, a position, 0, or a negative GEMDOS error number.
@@ -61,11 +61,6 @@ void reset_host_files();
 void set_file_owner(uint8_t owner);
 // Flushes and closes every file opened by `owner` (a child that ends).
 void close_files_owned_by(uint8_t owner);
-
-// GEMDOS name at guest address `path` to host name: a two-byte drive prefix
-// ("X:") is dropped, '\' becomes '/', 0x1A becomes a space, and the name is
-// cut at 255 characters.
-void translate_path(uint32_t path, char (&host_name)[kHostNameSize]);
 
 // What a handle (the program's 16-bit word) refers to now: an open file's
 // slot, a character device, or nothing (`file` null, `device` kNone: the

@@ -28,12 +28,6 @@ size_t program_length(const uint8_t* data, size_t size) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::start_process();
-  m68k::init();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t length = program_length(data, size);
   // The runner refuses empty and oversized files before touching the machine.
