@@ -5,19 +5,21 @@
 
 #include <cstdint>
 
+#include "oscalls/call_params.h"
+
 namespace oscalls {
 
 // The drives there are, one bit each (bit 2, drive C): Dsetdrv's answer and
 // BIOS Drvmap's.
 uint32_t drive_map();
 
-void dsetdrv(uint32_t params);
-void dgetdrv(uint32_t params);
-void dfree(uint32_t params);
-void dcreate(uint32_t params);
-void ddelete(uint32_t params);
-void dsetpath(uint32_t params);
-void dgetpath(uint32_t params);
+void dsetdrv(Word drive);
+void dgetdrv();
+void dfree(Pointer buffer, Word drive);
+void dcreate(StringPointer path);
+void ddelete(StringPointer path);
+void dsetpath(StringPointer path);
+void dgetpath(Pointer buffer, Word drive);
 
 // Dfree's four longs for a file system of `free_bytes` and `total_bytes`:
 // free clusters, total clusters, bytes per sector, sectors per cluster.

@@ -24,8 +24,7 @@ uint32_t malloc_top() {
 // size can never hand out memory above the top or move MallocNext down.
 // Malloc(-1) answers the largest block a Malloc grants now: all that is left
 // below the top (programs size their buffers that way and take it whole).
-void malloc_call(uint32_t) {
-  const uint32_t size = param_read32();
+void malloc_call(Long size) {
   const uint32_t top = malloc_top();
   const uint32_t next = malloc_next;
   if (size == kMallocFreeQuery) {
@@ -41,7 +40,7 @@ void malloc_call(uint32_t) {
   malloc_next = static_cast<uint32_t>(end);
 }
 
-void mfree(uint32_t) {
+void mfree(Pointer) {
   set_d0(0);
 }
 
@@ -49,10 +48,7 @@ void mfree(uint32_t) {
 // below its own basepage (that memory is its parent's), and shrinking its
 // own program block leaves the pointer no lower than where its Malloc
 // started, which may lie above blocks its parent took after loading it.
-void mshrink(uint32_t) {
-  param_read16();
-  uint32_t block = param_read32();
-  uint32_t new_size = param_read32();
+void mshrink(Word /*reserved*/, Pointer block, Long new_size) {
   if (block < mshrink_floor) {
     set_d0_signed(kInvalidMemoryBlock);
     return;

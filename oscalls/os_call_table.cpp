@@ -6,6 +6,7 @@
 #include "cpu/cpu_state.h"
 #include "machine/emu_memory.h"
 #include "machine/trace.h"
+#include "oscalls/param_stream.h"
 
 namespace oscalls {
 
@@ -60,45 +61,37 @@ void add_string(TraceLine& line, uint32_t address) {
   line.add("\"");
 }
 
-// Decodes the row's parameter description from the stream.
-void add_parameters(TraceLine& line, const char* params) {
+void add_parameters(TraceLine& line, const CallParams& params, const DecodedParams& decoded) {
   bool first = true;
-  for (const char* p = params; *p;) {
-    while (*p == ' ') ++p;
-    const char* name = p;
-    while (*p && *p != ':') ++p;
-    const int name_length = static_cast<int>(p - name);
-    if (*p != ':' || p[1] == 0) break;
-    const char kind = p[1];
-    p += 2;
-    line.add(first ? "%.*s=" : ", %.*s=", name_length, name);
+  for (unsigned i = 0; i < params.count; ++i) {
+    const ParamKind kind = params.kinds[i];
+    if (kind == ParamKind::kBlockAddress) continue;
+    const uint32_t value = decoded.values[i];
+    const ParamName& name = params.names[i];
+    line.add(first ? "%.*s=" : ", %.*s=", static_cast<int>(name.length), name.text);
     first = false;
     switch (kind) {
-      case 'w':
-        line.add("%u", param_read16());
+      case ParamKind::kWord:
+        line.add("%u", value);
         break;
-      case 'i':
-        line.add("%d", static_cast<int16_t>(param_read16()));
+      case ParamKind::kSignedWord:
+        line.add("%d", static_cast<int16_t>(value));
         break;
-      case 'c': {
-        const uint32_t c = param_read16();
-        line.add("0x%02x", c);
+      case ParamKind::kCharWord:
+        line.add("0x%02x", value);
         break;
-      }
-      case 'l':
-        line.add("%d", static_cast<int32_t>(param_read32()));
+      case ParamKind::kLong:
+        line.add("%d", static_cast<int32_t>(value));
         break;
-      case 'p':
-        line.add("0x%06x", param_read32());
+      case ParamKind::kPointer:
+        line.add("0x%06x", value);
         break;
-      case 's': {
-        const uint32_t address = param_read32();
-        line.add("0x%06x ", address);
-        add_string(line, address);
+      case ParamKind::kString:
+        line.add("0x%06x ", value);
+        add_string(line, value);
         break;
-      }
-      default:
-        line.add("?");
+      case ParamKind::kBlockAddress:
+        break;
     }
   }
 }
@@ -127,6 +120,28 @@ const OsCall* find_row(const OsCallLayer& layer, uint32_t number) {
   return nullptr;
 }
 
+// The parameters after the function number, read once through the cursor,
+// which stands just past that number.
+void decode_params(const CallParams& params, uint32_t block, DecodedParams& decoded) {
+  for (unsigned i = 0; i < params.count; ++i) {
+    switch (params.kinds[i]) {
+      case ParamKind::kWord:
+      case ParamKind::kSignedWord:
+      case ParamKind::kCharWord:
+        decoded.values[i] = param_read16();
+        break;
+      case ParamKind::kLong:
+      case ParamKind::kPointer:
+      case ParamKind::kString:
+        decoded.values[i] = param_read32();
+        break;
+      case ParamKind::kBlockAddress:
+        decoded.values[i] = block;
+        break;
+    }
+  }
+}
+
 bool is_quiet(const OsCallLayer& layer, uint32_t number) {
   return number >= layer.quiet_from;
 }
@@ -140,11 +155,14 @@ void traced_dispatch(const OsCallLayer& layer, uint32_t params) {
   param_start(params);
   const uint32_t number = param_read16();
   const OsCall* call = find_row(layer, number);
+  DecodedParams decoded;
   TraceLine line;
   line.add("%s 0x%04x ", layer.label, number);
   if (call) {
+    // Shown before the handler runs: it may overwrite what they point at.
+    decode_params(call->params, params, decoded);
     line.add("%s(", call->name);
-    add_parameters(line, call->params);
+    add_parameters(line, call->params, decoded);
     line.add(")");
   } else {
     const OsCallName* named = find_call_name(layer.names, number);
@@ -155,13 +173,10 @@ void traced_dispatch(const OsCallLayer& layer, uint32_t params) {
     }
     line.add(is_quiet(layer, number) ? "not in this OS" : "unhandled");
   }
-  // The handler reads its parameters from the start again.
-  param_start(params);
-  param_read16();
   hold_requested = false;
   in_traced_call = true;
   if (call)
-    call->handler(params);
+    call->run(decoded);
   else
     unhandled(layer, number);
   in_traced_call = false;
@@ -186,10 +201,13 @@ void dispatch_os_call(const OsCallLayer& layer, uint32_t params) {
     return traced_dispatch(layer, params);
   param_start(params);
   const uint32_t number = param_read16();
-  if (const OsCall* call = find_row(layer, number))
-    call->handler(params);
-  else
+  if (const OsCall* call = find_row(layer, number)) {
+    DecodedParams decoded;
+    decode_params(call->params, params, decoded);
+    call->run(decoded);
+  } else {
     unhandled(layer, number);
+  }
 }
 
 void hold_trace_line() {

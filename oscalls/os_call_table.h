@@ -6,27 +6,36 @@
 #include <cstdint>
 #include <span>
 
+#include "oscalls/call_params.h"
 #include "oscalls/name_tables.h"
-#include "oscalls/param_stream.h"
 
 namespace oscalls {
 
-// One handled call of a layer. The handler runs with the cursor just past
-// the function number and reads its own parameters; it is given the
-// parameter pointer for the calls that need it (Super).
+// One handled call of a layer: its number, its published name, the names of
+// its parameters and its handler, whose parameter types say how each is read
+// and shown (call_params.h):
+//   {0x003F, "Fread", "handle count buffer", handler<fread_call>}
+// for void fread_call(SignedWord handle, Long count, Pointer buffer). The
+// dispatch reads the parameters after the function number once; the trace
+// and the handler get those same values.
 //
-// `params` describes the parameters after the function number for the
-// trace, as space-separated name:kind pairs, kind one of
-//   w  word, unsigned decimal      l  long, signed decimal
-//   i  word, signed decimal (handles, codes, modes that may be -1)
-//   c  word holding a character    p  long pointer, hex
-//   s  long pointer to a NUL-terminated string, shown quoted
-// for example "handle:i count:l buffer:p". An empty text means none.
+// Every row's parameter block has one shape, and where a parameter's meaning
+// depends on another, the handler sorts it out: Pexec's modes 4 and 6 pass a
+// basepage where modes 0, 3 and 5 pass the command tail, Setexc's address -1
+// only asks, Ssystem's two longs mean what its mode makes them. Supexec reads
+// only the routine's address; what a program pushes after it is for the
+// routine. Super also takes the block's own address (a BlockAddress, which
+// the row does not name). Line-A is not an OS call: it has no parameter
+// block and its own channel (line_a.h).
 struct OsCall {
   uint16_t number;
   const char* name;
-  const char* params;
-  void (*handler)(uint32_t params);
+  CallParams params;
+  void (*run)(const DecodedParams&);
+
+  consteval OsCall(uint16_t number, const char* name, const char* param_names,
+                   const TypedHandler& typed)
+      : number(number), name(name), params(name_params(param_names, typed)), run(typed.run) {}
 };
 
 // Numbers of a layer at or above `quiet_from` that have no row belong to a

@@ -76,6 +76,39 @@ TEST_F(Trace, HandlesAndCodesShowSigned) {
             "BIOS 0x000b Kbshift(mode=-1) = 0\n");
 }
 
+// Each kind of parameter as the line shows it: a word unsigned, a long
+// signed, pointers in hex, a character in hex, a string quoted with its
+// escapes and cut after 64 characters. Super's block address is no
+// parameter of the line.
+TEST_F(Trace, ParametersShowByTheirKind) {
+  machine::write_guest_string(0x7000, "q\"\\x");
+  machine::write_guest_string(0x7100, std::string(70, 'n').c_str());
+  const struct {
+    void (*dispatch)(uint32_t);
+    Block block;
+    std::string start;
+  } cases[] = {
+      {oscalls::gemdos_dispatch,
+       {W(0x3D), L(0x7000), W(2)},
+       "GEMDOS 0x003d Fopen(name=0x007000 \"q\\x22\\x5cx\", mode=2) = "},
+      {oscalls::gemdos_dispatch,
+       {W(0x41), L(0x7100)},
+       "GEMDOS 0x0041 Fdelete(name=0x007100 \"" + std::string(64, 'n') + "...\") = "},
+      {oscalls::gemdos_dispatch,
+       {W(0x3F), W(40), L(0xFFFFFFFB), L(0x8000)},
+       "GEMDOS 0x003f Fread(handle=40, count=-5, buffer=0x008000) = "},
+      {oscalls::bios_dispatch,
+       {W(0x03), W(3), W(0x41)},
+       "BIOS 0x0003 Bconout(device=3, char=0x41) = "},
+      {oscalls::gemdos_dispatch, {W(0x20), L(1)}, "GEMDOS 0x0020 Super(stack=0x000001) = "},
+      {oscalls::gemdos_dispatch, {W(0x48), L(0xFFFFFFFF)}, "GEMDOS 0x0048 Malloc(size=-1) = "},
+  };
+  for (const auto& c : cases) {
+    const std::string line = traced(c.dispatch, c.block);
+    EXPECT_EQ(line.rfind(c.start, 0), 0u) << line;
+  }
+}
+
 // A later OS's call answers -32 without the program seeing a line; the
 // trace still names it. A classic number without a handler stays loud.
 TEST_F(Trace, LaterOsCallsAreTracedButQuiet) {
