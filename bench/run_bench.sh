@@ -13,34 +13,22 @@
 # output is checked against its host build before it is timed. Beside each
 # wall time the median CPU time (user plus system) is shown with the rate it
 # gives: on a machine shared with other work, wall time also counts the time
-# spent waiting for a core.
+# spent waiting for a core. VELLUM_BENCH_ENV="NAME=value ..." is applied to
+# every run of vellum (see bench/bench_common.sh). bench/compare_qemu.sh
+# times the same workloads beside their m68k Linux builds under qemu-m68k.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source bench/bench_common.sh
 compiler=${1:-gcc}
 runs=${2:-5}
-case $compiler in
-  gcc) cc=gcc cxx=g++ ;;
-  clang) cc=clang cxx=clang++ ;;
-  *) echo "usage: $0 [gcc|clang] [runs]" >&2; exit 2 ;;
-esac
-build=build-bench-$compiler
+bench_compiler "$compiler" || { echo "usage: $0 [gcc|clang] [runs]" >&2; exit 2; }
+bench_check_vellum_env
 count_build=$build-count
-jobs=2
 
-configure() {  # directory, extra options...
-  local dir=$1
-  shift
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=$cc \
-    -DCMAKE_CXX_COMPILER=$cxx "$@" > "$dir/bench-configure.log" 2>&1 ||
-    { cat "$dir/bench-configure.log" >&2; exit 1; }
-}
-mkdir -p "$build" "$count_build"
-configure "$build" -DVELLUM_TESTS=ON
-configure "$count_build" -DVELLUM_TESTS=OFF -DVELLUM_COUNT_INSTRUCTIONS=ON
-cmake --build "$build" -j$jobs --target vellum vellum-proctime workloads > "$build/bench-build.log" 2>&1 ||
-  { tail -30 "$build/bench-build.log" >&2; exit 1; }
-cmake --build "$count_build" -j$jobs --target vellum > "$count_build/bench-build.log" 2>&1 ||
-  { tail -30 "$count_build/bench-build.log" >&2; exit 1; }
+bench_configure "$build" -DVELLUM_TESTS=ON
+bench_configure "$count_build" -DVELLUM_TESTS=OFF -DVELLUM_COUNT_INSTRUCTIONS=ON
+bench_build "$build" vellum vellum-proctime workloads
+bench_build "$count_build" vellum
 
 vellum=$build/vellum
 counting=$count_build/vellum
@@ -57,11 +45,12 @@ workloads=(sieve:280 crc32:800 sort:230 lz:120 fixed:240 strings:14000 vm:10000)
 
 # A size may carry further words ("100 nop"): it is split into parameters.
 instructions() {  # guest, size
-  "$counting" "$guests/workload_$1.tos" $2 2>&1 > /dev/null |
+  with_vellum_env "$counting" "$guests/workload_$1.tos" $2 2>&1 > /dev/null |
     sed -n 's/^vellum: \([0-9]*\) instructions$/\1/p'
 }
 checked() {  # guest, size: fails unless guest and host build agree
-  if ! cmp -s <("$vellum" "$guests/workload_$1.tos" $2) <("$natives/workload_$1_native" $2); then
+  if ! cmp -s <(with_vellum_env "$vellum" "$guests/workload_$1.tos" $2) \
+    <("$natives/workload_$1_native" $2); then
     echo "workload $1: guest output differs from the host build" >&2
     exit 1
   fi
@@ -70,20 +59,14 @@ rate_row() {  # label, guest, size, runs
   checked "$2" "$3"
   local n t c
   n=$(instructions "$2" "$3")
-  read -r t _ _ c < <("$proctime" "$4" "$vellum" "$guests/workload_$2.tos" $3)
+  read -r t _ _ c < <(with_vellum_env "$proctime" "$4" "$vellum" "$guests/workload_$2.tos" $3)
   awk -v l="$1" -v n="$n" -v t="$t" -v c="$c" 'BEGIN {
     printf "| %s | %.3g | %.3f | %.0f | %.3f | %.0f |\n", l, n, t / 1e6, n / t, c / 1e6, n / c }'
   echo "$n $t $c" >> "$rates"
 }
-median() {
-  sort -g | awk '{ r[NR] = $1 } END {
-    printf "%.0f", NR % 2 ? r[(NR + 1) / 2] : (r[NR / 2] + r[NR / 2 + 1]) / 2 }'
-}
-
 rates=$(mktemp)
 trap 'rm -f "$rates"' EXIT
-cpu_model=$(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1)
-echo "vellum speed, $(date -u +%Y-%m-%d), $cpu_model ($(nproc) cores), $($cxx --version | head -1)"
+bench_heading "vellum speed"
 echo
 echo "| Workload | Instructions | Wall (s) | M instr/s (wall) | CPU (s) | M instr/s (CPU) |"
 echo "|---|---|---|---|---|---|"
@@ -93,7 +76,8 @@ echo "| median of the C workloads | | | $(awk '{ print $1 / $2 }' "$rates" | med
 rate_row "tight loop (10 instructions)" tightloop 100 "$runs"
 rate_row "dispatch alone (8 NOPs in the loop)" tightloop "100 nop" "$runs"
 echo
-read -r hello_us hello_min hello_kb _ < <("$proctime" 31 "$vellum" "$guests/workload_hello.tos")
+read -r hello_us hello_min hello_kb _ < \
+  <(with_vellum_env "$proctime" 31 "$vellum" "$guests/workload_hello.tos")
 read -r true_us true_min true_kb _ < <("$proctime" 31 /bin/true)
 echo "| Start-up (31 runs) | Median wall (ms) | Fastest (ms) | Peak RSS (MB) |"
 echo "|---|---|---|---|"

@@ -6,6 +6,7 @@
 #include "cpu/decode_table.h"
 #include "cpu/exceptions.h"
 #include "cpu/flags.h"
+#include "machine/cpu_link.h"
 #include "machine/memory_bus.h"
 
 namespace m68k {
@@ -73,6 +74,22 @@ unsigned type_of_code(uint32_t code) {
   }
 }
 
+// What the machine layer reads and sets of the CPU (machine/cpu_link.h).
+void jump_to(uint32_t pc) {
+  cpu.pc = pc;
+}
+
+void read_registers(machine::CpuRegisters& out) {
+  for (unsigned n = 0; n < 8; ++n) {
+    out.d[n] = dreg(n);
+    out.a[n] = areg(n);
+  }
+  out.pc = cpu.pc;
+  out.sr = build_sr(cpu);
+  out.usp = get_register(nullptr, kUSP);
+  out.ssp = get_register(nullptr, kISP);
+}
+
 }  // namespace
 
 uint32_t sr_build() {
@@ -104,8 +121,11 @@ void host_sr_store(uint32_t value) {
   cpu.m = (v >> 11) & 2;
 }
 
-// The decode tables are constant data, built when vellum is compiled.
-void init() {}
+// The decode tables are constant data, built when vellum is compiled; what
+// is left is to hand the machine layer the entry points it needs.
+void init() {
+  machine::register_cpu({&end_timeslice, &jump_to, &read_registers});
+}
 
 void set_cpu_type(unsigned type) {
   if (type < 1 || type > 4) return;

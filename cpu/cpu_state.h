@@ -112,7 +112,9 @@ void sr_write(uint32_t v);
 // SR store by the host: no stack swap, no interrupt check.
 void host_sr_store(uint32_t v);
 
-// Control interface.
+// Control interface. init registers the CPU with the machine layer
+// (machine/cpu_link.h), which stops it through that link: call it before
+// anything runs.
 void init();
 void set_cpu_type(unsigned type);
 void pulse_reset();

@@ -1,20 +1,34 @@
 // The decode tables, expanded at compile time from the rows of every
-// instruction family. The families' handlers are defined in the headers
-// included here, so that their addresses are constants of this expansion.
+// instruction family. The families' handlers and rows are defined in
+// cpu/ops/, pieces of this file in headers of their own (each opens an
+// anonymous namespace and is included only here), so that the handlers'
+// addresses are constants of this expansion.
+//
+// Beside its rows each family writes the bit patterns of the opcodes they
+// decode, so an opcode is found by grep (`grep -rn '0100 1110 0111' cpu/ops`):
+//   0 1        fixed bits             .          bits of no meaning there
+//   eee eee    effective address in bits 5-0, mode then register
+//   rrr        a register; xxx (bits 11-9) and yyy (bits 2-0) the two
+//              registers of the forms that name two
+//   ss         size: 00 byte, 01 word, 10 long
+//   z          size: 0 word, 1 long
+//   qqq        quick value or shift count, 0 standing for 8
+//   cccc       condition              dddd dddd  displacement or data
+//   vvvv       vector
 #include "cpu/decode_table.h"
 
 #include "cpu/cpu_state.h"
 #include "cpu/exceptions.h"
-#include "cpu/ops_arith.h"
-#include "cpu/ops_bcd.h"
-#include "cpu/ops_bit.h"
-#include "cpu/ops_exception.h"
-#include "cpu/ops_flow.h"
-#include "cpu/ops_later_models.h"
-#include "cpu/ops_logic.h"
-#include "cpu/ops_move.h"
-#include "cpu/ops_muldiv.h"
-#include "cpu/ops_shift.h"
+#include "cpu/ops/arith.h"
+#include "cpu/ops/bcd.h"
+#include "cpu/ops/bit.h"
+#include "cpu/ops/exception.h"
+#include "cpu/ops/flow.h"
+#include "cpu/ops/later_models.h"
+#include "cpu/ops/logic.h"
+#include "cpu/ops/move.h"
+#include "cpu/ops/muldiv.h"
+#include "cpu/ops/shift.h"
 
 namespace m68k {
 

@@ -1,6 +1,8 @@
 // Exception processing: the entry sequence and its frame on each model,
-// interrupt acceptance, the privilege check, and the instructions that raise
-// or leave exceptions (ILLEGAL, line A/F, TRAP, TRAPV, CHK, RTE, STOP, RESET).
+// interrupt acceptance, the privilege check, and the handlers of ILLEGAL and
+// of lines A and F, which the rows of several families lead to. The other
+// instructions that raise or leave exceptions (TRAP, TRAPV, CHK, RTE, STOP,
+// RESET) are a family of their own, in ops/exception.h.
 #include "cpu/exceptions.h"
 
 #include "cpu/cpu_state.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "cpu/cpu_state.h"
+#include "machine/cpu_link.h"
 #include "machine/emu_memory.h"
 #include "machine/run_state.h"
 #include "machine/trace.h"
@@ -10,10 +10,6 @@
 namespace machine {
 
 namespace {
-
-uint32_t reg(unsigned id) {
-  return m68k::get_register(nullptr, id);
-}
 
 // Four longs from `base` on, each read directly (masked to 24 bits, bytes
 // past 0xFFFFFF wrapping to 0), between a label and a line ending.
@@ -37,23 +33,22 @@ void print_stack(const char* title, const char* name, uint32_t sp) {
 }  // namespace
 
 void register_dump() {
-  const uint32_t a7 = reg(m68k::kA7) & kAddressMask;
-  std::printf("PC=%08x  ", reg(m68k::kPC));
+  const CpuRegisters r = cpu_registers();
+  std::printf("PC=%08x  ", r.pc);
   // The word on top of the current stack: inside an exception stub, the
   // status register of the interrupted code.
-  std::printf("SSR=%04x  USR=%04x\n\n", reg(m68k::kSR), peek16(a7));
+  std::printf("SSR=%04x  USR=%04x\n\n", r.sr, peek16(r.a[7] & kAddressMask));
 
-  print_stack("USR", "USP", reg(m68k::kUSP));
-  print_stack("SYS", "SSP", reg(m68k::kISP));
+  print_stack("USR", "USP", r.usp);
+  print_stack("SYS", "SSP", r.ssp);
 
   for (unsigned n = 0; n < 7; ++n) {
-    const uint32_t an = reg(m68k::kA0 + n);
-    std::printf("D%u=%08x  A%u=%08x  ", n, reg(m68k::kD0 + n), n, an);
+    std::printf("D%u=%08x  A%u=%08x  ", n, r.d[n], n, r.a[n]);
     char label[8];
     std::snprintf(label, sizeof label, "(A%u)=", n);
-    print_four_longs(label, an, "\n");
+    print_four_longs(label, r.a[n], "\n");
   }
-  std::printf("D7=%08x\n\n", reg(m68k::kD7));
+  std::printf("D7=%08x\n\n", r.d[7]);
 
   // Vectors 0 to 63, four to a line.
   for (uint32_t k = 0; k < 0x100; k += 0x10)
@@ -62,17 +57,17 @@ void register_dump() {
 }
 
 void fault_report(const char* fault_name) {
-  trace_printf("FAULT %sPC=%08x\n", fault_name, reg(m68k::kPC));
+  trace_printf("FAULT %sPC=%08x\n", fault_name, cpu_registers().pc);
   std::printf("%s", fault_name);
   register_dump();
-  stop_run();
+  fail_run();
 }
 
 void unhandled_write_report(uint32_t address, uint32_t value) {
-  trace_printf("FAULT UNHANDLED I/O WRITE %08x=%08x PC=%08x\n", address, value, reg(m68k::kPC));
+  trace_printf("FAULT UNHANDLED I/O WRITE %08x=%08x PC=%08x\n", address, value, cpu_registers().pc);
   std::printf("UNHANDLED I/O WRITE %08x=%08x\n", address, value);
   register_dump();
-  stop_run();
+  fail_run();
 }
 
 }  // namespace machine

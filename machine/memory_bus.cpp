@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "cpu/cpu_state.h"
+#include "machine/cpu_link.h"
 #include "machine/fault_report.h"
 #include "machine/run_state.h"
 #include "machine/trace.h"
@@ -20,7 +20,7 @@ const TrapChannel kTrapChannels[] = {
     {0xFFFF1C, ChannelAction::kFault, "TRAP: "},
     {0xFFFF20, ChannelAction::kFault, "PRIVILEGE VIOLATION: "},
     {0xFFFF24, ChannelAction::kFault, "TRACE: "},
-    {0xFFFF28, ChannelAction::kFault, "LINE-A EMULATOR: "},
+    {0xFFFF28, ChannelAction::kLineA, "LINE-A EMULATOR: "},
     {0xFFFF2C, ChannelAction::kFault, "LINE-F EMULATOR: "},
     {0xFFFF30, ChannelAction::kFault, "RESERVED EXCEPTION: "},
     {0xFFFF84, ChannelAction::kOsCall, nullptr, OsChannel::kGemdos},
@@ -31,10 +31,15 @@ const TrapChannel kTrapChannels[] = {
 
 namespace {
 OsChannelHandler os_channel_handlers[kOsChannelCount];
+LineAService line_a_service;
 }  // namespace
 
 void register_os_channel(OsChannel channel, OsChannelHandler handler) {
   os_channel_handlers[static_cast<unsigned>(channel)] = handler;
+}
+
+void register_line_a_service(LineAService service) {
+  line_a_service = service;
 }
 const unsigned kTrapChannelCount = sizeof kTrapChannels / sizeof kTrapChannels[0];
 
@@ -47,7 +52,7 @@ const TrapChannel* find_trap_channel(uint32_t address) {
 void unhandled_read(uint32_t address) {
   trace_printf("FAULT UNHANDLED I/O READ %08x\n", address);
   std::printf("UNHANDLED I/O READ %08x", address);
-  stop_run();
+  fail_run();
 }
 
 void io_write(uint32_t address, uint32_t value) {
@@ -60,10 +65,13 @@ void io_write(uint32_t address, uint32_t value) {
   switch (channel->action) {
     case ChannelAction::kBusErrorRedirect:
       // Continue at the bus-error vector without building a frame.
-      m68k::set_register(m68k::kPC, peek32(8));
+      set_cpu_pc(peek32(8));
       break;
     case ChannelAction::kFault:
       fault_report(channel->fault_name);
+      break;
+    case ChannelAction::kLineA:
+      if (!line_a_service || !line_a_service(value)) fault_report(channel->fault_name);
       break;
     case ChannelAction::kOsCall:
       if (OsChannelHandler handler = os_channel_handlers[static_cast<unsigned>(channel->channel)])

@@ -56,8 +56,10 @@ inline void Write32(uint32_t a, uint32_t v) {
   io_write(a, v);
 }
 
-// What a write to one trap-channel address does.
-enum class ChannelAction { kBusErrorRedirect, kFault, kOsCall };
+// What a write to one trap-channel address does. kLineA is the Line-A
+// exception: the OS layer's service gets the first word (a defined Line-A
+// call is the OS's), and what it leaves alone is a fault report.
+enum class ChannelAction { kBusErrorRedirect, kFault, kLineA, kOsCall };
 
 // The OS-call channels of the ROM's TRAP stubs. Their host handlers belong to
 // the OS-call layer, which registers them; a channel without a handler is an
@@ -67,10 +69,17 @@ inline constexpr unsigned kOsChannelCount = 4;
 using OsChannelHandler = void (*)(uint32_t value);
 void register_os_channel(OsChannel channel, OsChannelHandler handler);
 
+// The OS layer's Line-A calls, given the A7 the ROM's exception stub wrote
+// (the exception frame: SR word, then the PC of the Line-A opcode). Answers
+// whether it served the call and set up the return to the program; if not,
+// or while none is registered, the exception is a fault.
+using LineAService = bool (*)(uint32_t frame);
+void register_line_a_service(LineAService service);
+
 struct TrapChannel {
   uint32_t address;
   ChannelAction action;
-  const char* fault_name;                  // for kFault
+  const char* fault_name;                  // for kFault and kLineA
   OsChannel channel = OsChannel::kGemdos;  // for kOsCall
 };
 

@@ -17,7 +17,7 @@ const uint8_t kOsRomImage[kOsRomSize] = {
     0x00, 0xFE, 0x00, 0x00,  // image base
     0x00, 0x01, 0x25, 0xDC,  // LoadAddress
     0x00, 0xFE, 0x00, 0x30,  // reset routine again
-    0x00, 0x00, 0x00, 0x00,  // unused
+    0x00, 0x01, 0x24, 0xE8,  // the first program's environment (LoadAddress - 0xF4)
     0x25, 0x08, 0x20, 0x18,  // build date, BCD
     0x00, 0x00, 0x00, 0x00,  // unused
     0x00, 0x00, 0x00, 0x00,  // unused
@@ -90,7 +90,11 @@ const uint8_t kOsRomImage[kOsRomSize] = {
     0x2C, 0x7A, 0xFF, 0x12,  // FE00F8  MOVEA.L $FE000C(PC),A6
     0x43, 0xEE, 0xFF, 0x1C,  // FE00FC  LEA -$E4(A6),A1
     0x45, 0xEE, 0x00, 0x1C,  // FE0100  LEA $1C(A6),A2
-    0x47, 0xEE, 0xFF, 0x0C,  // FE0104  LEA -$F4(A6),A3
+    // The environment's address comes from the header, where the runner
+    // changes it when the parameters go by the ARGV convention (the list
+    // then lives above the ROM); by default it is the 16 zero bytes below
+    // the basepage, as LEA -$F4(A6),A3 gave. Same length, same A3.
+    0x26, 0x7A, 0xFF, 0x0E,  // FE0104  MOVEA.L $FE0014(PC),A3
     0x23, 0x4B, 0x00, 0x2C,  // FE0108  MOVE.L A3,$2C(A1)
     0x22, 0x89,  // FE010C  MOVE.L A1,(A1)
     0x4D, 0xE9, 0x00, 0x80,  // FE010E  LEA $80(A1),A6

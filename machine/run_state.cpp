@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "cpu/cpu_state.h"
+#include "machine/cpu_link.h"
 
 namespace machine {
 
@@ -25,7 +25,7 @@ bool output_error_seen;
 int wake_pipe[2] = {-1, -1};
 
 // Only async-signal-safe work: a flag, a byte into a non-blocking pipe, and
-// end_timeslice, which stores two integers of the CPU's state. The run loop
+// the CPU's end_timeslice, which stores two integers of its state. The run loop
 // does the rest once execute has returned.
 void on_end_signal(int signo) {
   const int saved_errno = errno;
@@ -34,7 +34,7 @@ void on_end_signal(int signo) {
     const char byte = 0;
     [[maybe_unused]] ssize_t n = ::write(wake_pipe[1], &byte, 1);
   }
-  m68k::end_timeslice();
+  end_cpu_timeslice();
   errno = saved_errno;
 }
 
@@ -42,7 +42,12 @@ void on_end_signal(int signo) {
 
 void stop_run() {
   quit_flag = 1;
-  m68k::end_timeslice();
+  end_cpu_timeslice();
+}
+
+void fail_run() {
+  exit_code = kFailedRunCode;
+  stop_run();
 }
 
 void install_signal_handlers() {

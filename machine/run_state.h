@@ -15,6 +15,14 @@ extern uint32_t exit_code;
 // CPU's timeslice, so execute returns after the current instruction.
 void stop_run();
 
+// The code of a run that failed rather than ended: a fault report, an
+// unhandled I/O access, a CPU stopped for ever. -1, as Pterm(-1) gives, so
+// the host sees status 255 and a build script can tell a crashed tool from
+// one that worked.
+inline constexpr uint32_t kFailedRunCode = 0xFFFF;
+// Ends the run as failed: stop_run with that code.
+void fail_run();
+
 // Why the run ended, when it was not the program's own doing.
 enum class HostEnd : uint8_t {
   kNone,

@@ -92,49 +92,55 @@ int32_t console_read(int32_t count, uint32_t buffer) {
   return static_cast<int32_t>(n);
 }
 
-void cconin(uint32_t) {
+int32_t no_input_read(int32_t count) {
+  console_flush();
+  if (count <= 0) return 0;
+  input_ended();
+  return 0;
+}
+
+void cconin() {
   wait_for_key(true);
 }
-void crawcin(uint32_t) {
+void crawcin() {
   wait_for_key(false);
 }
-void cnecin(uint32_t) {
+void cnecin() {
   wait_for_key(false);
 }
 
 // The auxiliary and printer devices print on the console: standard output
 // is the one place a pipeline can see what a program sends there.
-void cconout(uint32_t) {
-  console_put(param_read16());
+void cconout(CharWord c) {
+  console_put(c);
 }
-void cauxout(uint32_t) {
-  console_put(param_read16());
+void cauxout(CharWord c) {
+  console_put(c);
 }
-void cprnout(uint32_t) {
-  console_put(param_read16());
+void cprnout(CharWord c) {
+  console_put(c);
   set_d0_signed(kReady);
 }
 
-void cauxin(uint32_t) {
+void cauxin() {
   input_ended();
 }
 
 // Output for any character but 0xFF; with 0xFF, a key if one is waiting and
 // 0 if not, without waiting.
-void crawio(uint32_t) {
-  const uint32_t c = param_read16() & 0xFF;
+void crawio(CharWord character) {
+  const uint32_t c = character & 0xFF;
   if (c != kCrawioInput) return console_put(c);
   console_flush();
   set_d0(key_waiting() ? static_cast<uint32_t>(next_key()) : 0);
 }
 
-void cconws(uint32_t) {
-  uint32_t s = param_read32();
+void cconws(StringPointer string) {
   // Bounded by the address space, so a string without terminator cannot
   // keep the run printing forever; cut short once output has failed.
   constexpr uint32_t kFailureCheckEvery = 4096;
   for (uint32_t i = 0; i < machine::kMemorySize; ++i) {
-    uint32_t c = machine::peek8(s + i);
+    uint32_t c = machine::peek8(string + i);
     if (c == 0) break;
     if (i % kFailureCheckEvery == kFailureCheckEvery - 1 && machine::stdout_in_error()) break;
     console_put(c);
@@ -145,8 +151,7 @@ void cconws(uint32_t) {
 // Return is not stored. A full buffer ends the line; a Return right behind
 // it (already there) is taken with it, so a line of exactly the maximum
 // length does not leave an empty line behind.
-void cconrs(uint32_t) {
-  const uint32_t buffer = param_read32();
+void cconrs(Pointer buffer) {
   const uint32_t max = machine::peek8(buffer);
   console_flush();
   uint32_t count = 0;
@@ -179,37 +184,39 @@ void cconrs(uint32_t) {
   set_d0(count);
 }
 
-void cconis(uint32_t) {
+void cconis() {
   console_flush();
   set_d0_signed(key_waiting() ? kWaiting : 0);
 }
 
-void output_ready(uint32_t) {
+void output_ready() {
   set_d0_signed(kReady);
 }
 
-void answer_zero(uint32_t) {
+void answer_zero() {
   set_d0(0);
 }
 
 // Only the console has input; the other devices have none, ever, so
 // waiting for them is waiting at the end of input.
-void bconstat(uint32_t) {
-  if (param_read16() != kConsole) return set_d0(0);
-  cconis(0);
+void bconstat(Word device) {
+  if (device != kConsole) return set_d0(0);
+  cconis();
 }
 
-void bconin(uint32_t) {
-  if (param_read16() != kConsole) return input_ended();
+void bconin(Word device) {
+  if (device != kConsole) return input_ended();
   wait_for_key(false);
 }
 
 // Printer and auxiliary output go where the GEMDOS calls send them; MIDI,
 // keyboard processor and unknown devices take the character and drop it.
-void bconout(uint32_t) {
-  const uint32_t device = param_read16();
-  const uint32_t c = param_read16();
+void bconout(Word device, CharWord c) {
   if (is_console_output(device)) console_put(c);
+}
+
+void bcostat(Word) {
+  output_ready();
 }
 
 }  // namespace oscalls

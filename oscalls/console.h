@@ -13,6 +13,8 @@
 
 #include <cstdint>
 
+#include "oscalls/call_params.h"
+
 namespace oscalls {
 
 inline constexpr unsigned kAnswersAfterEnd = 16;
@@ -23,27 +25,32 @@ void console_reset(int fd);
 
 // Fread from handle 0: raw bytes, untranslated, no echo.
 int32_t console_read(int32_t count, uint32_t buffer);
+// Fread from a device that never has input (AUX:, PRN:): waiting at the end
+// of input, as Cauxin does; 0 bytes.
+int32_t no_input_read(int32_t count);
 
 // GEMDOS.
-void cconin(uint32_t params);
-void cconout(uint32_t params);
-void cauxin(uint32_t params);
-void cauxout(uint32_t params);
-void cprnout(uint32_t params);
-void crawio(uint32_t params);
-void crawcin(uint32_t params);
-void cnecin(uint32_t params);
-void cconws(uint32_t params);
-void cconrs(uint32_t params);
-void cconis(uint32_t params);
-// Cconos, Cprnos, Cauxos, Bcostat: every output device is always ready.
-void output_ready(uint32_t params);
+void cconin();
+void cconout(CharWord c);
+void cauxin();
+void cauxout(CharWord c);
+void cprnout(CharWord c);
+void crawio(CharWord c);
+void crawcin();
+void cnecin();
+void cconws(StringPointer string);
+void cconrs(Pointer buffer);
+void cconis();
+// Cconos, Cprnos, Cauxos: every output device is always ready.
+void output_ready();
 // Cauxis: the auxiliary device has no input.
-void answer_zero(uint32_t params);
+void answer_zero();
 
 // BIOS, with the device word first.
-void bconstat(uint32_t params);
-void bconin(uint32_t params);
-void bconout(uint32_t params);
+void bconstat(Word device);
+void bconin(Word device);
+void bconout(Word device, CharWord c);
+// Ready, whichever device it asks about.
+void bcostat(Word device);
 
 }  // namespace oscalls

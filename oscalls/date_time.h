@@ -4,10 +4,17 @@
 #include <cstdint>
 #include <ctime>
 
+#include "oscalls/call_params.h"
+
 namespace oscalls {
 
-void tgetdate(uint32_t params);
-void tgettime(uint32_t params);
+void tgetdate();
+void tgettime();
+// XBIOS Gettime: both in one long, date in the high word. Settime leaves the
+// host's clock alone (a program cannot set it) and D0 as it was, since the
+// call has no answer.
+void gettime();
+void settime(Pointer datetime);
 
 // GEMDOS packing of a broken-down local time: hour:5 minute:6 second/2:5,
 // and years-since-1980:7 month:4 day:5.

@@ -195,8 +195,11 @@ int32_t search_first(uint32_t pattern_address, uint32_t attributes) {
   if (resolve_host_name(folder) != PathLookup::kFound) return kPathNotFound;
   struct stat st;
   if (::stat(folder, &st) != 0 || !S_ISDIR(st.st_mode)) return kPathNotFound;
-  // The host keeps no volume label, and a search for one finds nothing else.
-  if (attributes & kAttrVolume) return kFileNotFound;
+  // Only a search for exactly the volume-label bit is a label search, and
+  // the host keeps no label. Any other combination with that bit (a shell
+  // asks with 0xFFFF, an archiver with 0xBF) finds files and folders as its
+  // other bits say.
+  if (attributes == kAttrVolume) return kFileNotFound;
   if (*pattern == 0) return kFileNotFound;
 
   Search& s = slot_for(dta_address);

@@ -43,54 +43,41 @@ std::time_t unpack_gemdos(uint32_t time, uint32_t date) {
 
 }  // namespace
 
-void fsetdta(uint32_t) {
-  set_dta(param_read32());
+void fsetdta(Pointer dta) {
+  set_dta(dta);
 }
-void fgetdta(uint32_t) {
+void fgetdta() {
   set_d0(dta());
 }
 
-void fcreate(uint32_t) {
-  const uint32_t path = param_read32();
-  const uint32_t attributes = param_read16();
+void fcreate(StringPointer path, Word attributes) {
   set_d0_signed(file_create(path, attributes));
 }
 
-void fopen_call(uint32_t) {
-  uint32_t path = param_read32();
-  uint32_t mode = param_read16();
+void fopen_call(StringPointer path, Word mode) {
   set_d0_signed(file_open(path, mode));
 }
 
-void fclose_call(uint32_t) {
-  set_d0_signed(file_close(param_read16()));
+void fclose_call(SignedWord handle) {
+  set_d0_signed(file_close(handle));
 }
 
-void fread_call(uint32_t) {
-  uint32_t handle = param_read16();
-  int32_t count = static_cast<int32_t>(param_read32());
-  uint32_t buffer = param_read32();
-  set_d0_signed(file_read(handle, count, buffer));
+void fread_call(SignedWord handle, Long count, Pointer buffer) {
+  set_d0_signed(file_read(handle, static_cast<int32_t>(count), buffer));
 }
 
-void fwrite_call(uint32_t) {
-  uint32_t handle = param_read16();
-  int32_t count = static_cast<int32_t>(param_read32());
-  uint32_t buffer = param_read32();
-  set_d0_signed(file_write(handle, count, buffer));
+void fwrite_call(SignedWord handle, Long count, Pointer buffer) {
+  set_d0_signed(file_write(handle, static_cast<int32_t>(count), buffer));
 }
 
-void fseek_call(uint32_t) {
-  int32_t offset = static_cast<int32_t>(param_read32());
-  uint32_t handle = param_read16();
-  int32_t mode = static_cast<int16_t>(param_read16());
-  set_d0_signed(file_seek(offset, handle, mode));
+void fseek_call(Long offset, SignedWord handle, Word mode) {
+  set_d0_signed(file_seek(static_cast<int32_t>(offset), handle, static_cast<int16_t>(mode)));
 }
 
-void fdelete(uint32_t) {
+void fdelete(StringPointer path) {
   char name[kHostNameSize];
   struct stat st;
-  int32_t result = existing_entry(param_read32(), name, st);
+  int32_t result = existing_entry(path, name, st);
   if (result == 0) {
     // Folders go with Ddelete; read-only files are kept, as the OS keeps them.
     if (host_attributes(name, st) != 0)
@@ -101,10 +88,7 @@ void fdelete(uint32_t) {
   set_d0_signed(result);
 }
 
-void frename(uint32_t) {
-  param_read16();  // reserved, 0
-  const uint32_t old_path = param_read32();
-  const uint32_t new_path = param_read32();
+void frename(Word /*reserved*/, StringPointer old_path, StringPointer new_path) {
   char old_name[kHostNameSize];
   struct stat old_st;
   if (const int32_t error = existing_entry(old_path, old_name, old_st)) {
@@ -139,10 +123,7 @@ void frename(uint32_t) {
 // Reads 0x10 for a folder, 0x01 for a file the user cannot write, 0 for
 // any other file. Setting changes the read-only bit of a file and nothing
 // else; the answer is the attributes in effect afterwards.
-void fattrib(uint32_t) {
-  const uint32_t path = param_read32();
-  const uint32_t wflag = param_read16();
-  const uint32_t wanted = param_read16();
+void fattrib(StringPointer path, Word wflag, Word wanted) {
   char name[kHostNameSize];
   struct stat st;
   if (const int32_t error = existing_entry(path, name, st)) {
@@ -160,11 +141,11 @@ void fattrib(uint32_t) {
 }
 
 // flag 0 reads the file's modification time into the two words at buffer
-// (time, then date); flag 1 sets it from them.
-void fdatime(uint32_t) {
-  const uint32_t buffer = param_read32();
-  const uint32_t handle = param_read16();
-  const uint32_t flag = param_read16();
+// (time, then date); flag 1 sets it from them. A device (a device handle, or
+// a standard handle that is one) has no directory entry and so no time: it
+// answers -37 as a handle not open does, which is what C runtimes without
+// the later OS calls take for "a terminal" when they build a file status.
+void fdatime(Pointer buffer, SignedWord handle, Word flag) {
   HostFileSlot* slot = find_open_file(handle);
   if (!slot) {
     set_d0_signed(kInvalidHandle);
@@ -191,23 +172,19 @@ void fdatime(uint32_t) {
   set_d0(0);
 }
 
-void fdup(uint32_t) {
-  set_d0_signed(file_dup(param_read16()));
+void fdup(SignedWord standard) {
+  set_d0_signed(file_dup(standard));
 }
 
-void fforce(uint32_t) {
-  const uint32_t standard = param_read16();
-  const uint32_t other = param_read16();
+void fforce(SignedWord standard, SignedWord other) {
   set_d0_signed(file_force(standard, other));
 }
 
-void fsfirst(uint32_t) {
-  const uint32_t pattern = param_read32();
-  const uint32_t attributes = param_read16();
+void fsfirst(StringPointer pattern, Word attributes) {
   set_d0_signed(search_first(pattern, attributes));
 }
 
-void fsnext(uint32_t) {
+void fsnext() {
   set_d0_signed(search_next());
 }
 

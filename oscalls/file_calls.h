@@ -6,24 +6,25 @@
 
 #include <cstdint>
 
+#include "oscalls/call_params.h"
+
 namespace oscalls {
 
-void fsetdta(uint32_t params);
-void fgetdta(uint32_t params);
-void fcreate(uint32_t params);
-void fopen_call(uint32_t params);
-void fclose_call(uint32_t params);
-void fread_call(uint32_t params);
-void fwrite_call(uint32_t params);
-void fseek_call(uint32_t params);
-void fdelete(uint32_t params);
-void frename(uint32_t params);
-void fattrib(uint32_t params);
-void fdatime(uint32_t params);
-void fdup(uint32_t params);
-void fforce(uint32_t params);
-void fsfirst(uint32_t params);
-void fsnext(uint32_t params);
-
+void fsetdta(Pointer dta);
+void fgetdta();
+void fcreate(StringPointer path, Word attributes);
+void fopen_call(StringPointer path, Word mode);
+void fclose_call(SignedWord handle);
+void fread_call(SignedWord handle, Long count, Pointer buffer);
+void fwrite_call(SignedWord handle, Long count, Pointer buffer);
+void fseek_call(Long offset, SignedWord handle, Word mode);
+void fdelete(StringPointer path);
+void frename(Word reserved, StringPointer old_path, StringPointer new_path);
+void fattrib(StringPointer path, Word wflag, Word wanted);
+void fdatime(Pointer buffer, SignedWord handle, Word flag);
+void fdup(SignedWord standard);
+void fforce(SignedWord standard, SignedWord other);
+void fsfirst(StringPointer pattern, Word attributes);
+void fsnext();
 
 }  // namespace oscalls

@@ -37,26 +37,27 @@ int32_t existing_folder(uint32_t path, char (&name)[kHostNameSize], struct stat&
 }  // namespace
 
 DfreeInfo dfree_info(uint64_t free_bytes, uint64_t total_bytes) {
-  const uint64_t cap = 0x7FFFFFFF / kClusterBytes;
+  const uint64_t cap = kMaxDfreeClusters;
   return DfreeInfo{static_cast<uint32_t>(std::min(free_bytes / kClusterBytes, cap)),
                    static_cast<uint32_t>(std::min(total_bytes / kClusterBytes, cap)), kSectorBytes,
                    kClusterSectors};
 }
 
-// Only drive C exists; selecting any drive changes nothing and answers the
-// bitmap of drives.
-void dsetdrv(uint32_t) {
-  param_read16();
-  set_d0(1u << kDriveC);
+uint32_t drive_map() {
+  return 1u << kDriveC;
 }
 
-void dgetdrv(uint32_t) {
+// Only drive C exists; selecting any drive changes nothing and answers the
+// bitmap of drives.
+void dsetdrv(Word) {
+  set_d0(drive_map());
+}
+
+void dgetdrv() {
   set_d0(kDriveC);
 }
 
-void dfree(uint32_t) {
-  const uint32_t buffer = param_read32();
-  const uint32_t drive = param_read16();
+void dfree(Pointer buffer, Word drive) {
   struct statvfs fs;
   if (!names_drive_c(drive) || ::statvfs(".", &fs) != 0) {
     set_d0_signed(kInvalidDrive);
@@ -71,9 +72,9 @@ void dfree(uint32_t) {
   set_d0(0);
 }
 
-void dcreate(uint32_t) {
+void dcreate(StringPointer path) {
   char name[kHostNameSize];
-  const PathLookup lookup = resolve_host_path(param_read32(), name);
+  const PathLookup lookup = resolve_host_path(path, name);
   if (lookup != PathLookup::kLastMissing) {
     set_d0_signed(lookup == PathLookup::kFound ? kAccessDenied : kPathNotFound);
     return;
@@ -82,10 +83,10 @@ void dcreate(uint32_t) {
 }
 
 // Empty folders only, and never the current one.
-void ddelete(uint32_t) {
+void ddelete(StringPointer path) {
   char name[kHostNameSize];
   struct stat st, current;
-  int32_t result = existing_folder(param_read32(), name, st);
+  int32_t result = existing_folder(path, name, st);
   if (result == 0) {
     if (::stat(".", &current) == 0 && current.st_dev == st.st_dev && current.st_ino == st.st_ino)
       result = kAccessDenied;
@@ -97,19 +98,17 @@ void ddelete(uint32_t) {
 
 // The current folder is the host's working directory, so every relative
 // name (and a child program's) goes on from there.
-void dsetpath(uint32_t) {
+void dsetpath(StringPointer path) {
   char name[kHostNameSize];
   struct stat st;
-  int32_t result = existing_folder(param_read32(), name, st);
+  int32_t result = existing_folder(path, name, st);
   if (result == 0 && ::chdir(name) != 0) result = gemdos_error_from_errno(errno, kPathNotFound);
   set_d0_signed(result);
 }
 
 // The working directory in GEMDOS form: the host path with '\' for '/',
 // which names the same folder again when the program passes it back.
-void dgetpath(uint32_t) {
-  const uint32_t buffer = param_read32();
-  const uint32_t drive = param_read16();
+void dgetpath(Pointer buffer, Word drive) {
   char cwd[kHostNameSize];
   if (!names_drive_c(drive) || !::getcwd(cwd, sizeof cwd)) {
     set_d0_signed(kInvalidDrive);

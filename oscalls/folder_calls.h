@@ -5,20 +5,31 @@
 
 #include <cstdint>
 
+#include "oscalls/call_params.h"
+
 namespace oscalls {
 
-void dsetdrv(uint32_t params);
-void dgetdrv(uint32_t params);
-void dfree(uint32_t params);
-void dcreate(uint32_t params);
-void ddelete(uint32_t params);
-void dsetpath(uint32_t params);
-void dgetpath(uint32_t params);
+// The drives there are, one bit each (bit 2, drive C): Dsetdrv's answer and
+// BIOS Drvmap's.
+uint32_t drive_map();
+
+void dsetdrv(Word drive);
+void dgetdrv();
+void dfree(Pointer buffer, Word drive);
+void dcreate(StringPointer path);
+void ddelete(StringPointer path);
+void dsetpath(StringPointer path);
+void dgetpath(Pointer buffer, Word drive);
 
 // Dfree's four longs for a file system of `free_bytes` and `total_bytes`:
 // free clusters, total clusters, bytes per sector, sectors per cluster.
 // Clusters are 1024 bytes (two sectors of 512), and the cluster counts are
-// capped so that clusters times 1024 still fits a signed 32-bit number.
+// capped at kMaxDfreeClusters, the size of a drive of the period.
+// 32767 clusters of 1 KiB: the most a GEMDOS partition of 512-byte sectors
+// holds, and a count that fits a signed 16-bit word, as programs of the
+// period keep it (the larger counts of a modern disk come out as garbage or
+// as negative free space).
+inline constexpr uint32_t kMaxDfreeClusters = 32767;
 struct DfreeInfo {
   uint32_t free_clusters, total_clusters, sector_bytes, cluster_sectors;
 };

@@ -1,6 +1,7 @@
 #include "oscalls/host_files.h"
 
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,11 +23,22 @@ uint8_t bounce_buffer[kBounceBufferSize];
 
 namespace {
 
-constexpr HostFileSlot kFreeSlot{nullptr, 0, LastTransfer::kNone, -1, 0};
+constexpr HostFileSlot kFreeSlot{nullptr, 0, LastTransfer::kNone, CharDevice::kNone, 0};
 
-// Internal numbers of the redirected standard handles; a program's handle
-// is a 16-bit word, so these never come from the program.
-constexpr uint32_t kForcedBase = 0x10000;
+// The device handles as the program's 16-bit words (-1, -2, -3), in the
+// order of CharDevice after kNone, and as the long Fopen answers.
+constexpr uint32_t kDeviceHandleWords[] = {0xFFFF, 0xFFFE, 0xFFFD};
+constexpr const char* kDeviceNames[] = {"CON:", "AUX:", "PRN:"};
+
+CharDevice device_of_handle(uint32_t handle) {
+  for (size_t i = 0; i < std::size(kDeviceHandleWords); ++i)
+    if (handle == kDeviceHandleWords[i]) return static_cast<CharDevice>(i + 1);
+  return CharDevice::kNone;
+}
+
+int32_t device_handle(CharDevice device) {
+  return -static_cast<int32_t>(device);
+}
 
 // The process level whose opens are being recorded (0: the first program).
 uint8_t file_owner;
@@ -72,16 +84,16 @@ std::FILE* open_host(const char* name, HostOpen how) {
   return nullptr;
 }
 
-// The slot behind a routed handle, console stand-ins included.
-HostFileSlot* open_slot(uint32_t handle) {
-  if (handle >= kForcedBase) {
-    const uint32_t index = handle - kForcedBase;
-    if (index >= kStandardHandles || !forced_handles[index].in_use) return nullptr;
-    return &forced_handles[index];
-  }
-  const uint32_t index = (handle - kFirstFileHandle) & 0xFFFF;
+// The slot of a handle 16 to 31 that is open (on a file or a device).
+HostFileSlot* open_file_slot(uint32_t handle) {
+  const uint32_t index = handle - kFirstFileHandle;  // wraps for handles below 16
   if (index >= kHostFileSlots || !host_files[index].in_use) return nullptr;
   return &host_files[index];
+}
+
+HandleTarget target_of_slot(HostFileSlot& slot) {
+  if (slot.stream) return HandleTarget{&slot, CharDevice::kNone};
+  return HandleTarget{nullptr, slot.device};
 }
 
 bool stream_shared(const HostFileSlot* slot) {
@@ -141,7 +153,11 @@ int32_t check_open(const char* name, PathLookup lookup, HostOpen how) {
 // that has no host meaning; that is only found out once a slot is free.
 int32_t open_into_slot(uint32_t path, const HostOpen* how, uint32_t attributes = 0) {
   char name[kHostNameSize];
-  const PathLookup lookup = resolve_host_path(path, name);
+  translate_path(path, name);
+  // A device needs no slot, and no host file of that name is made.
+  if (const CharDevice device = device_named(name); device != CharDevice::kNone)
+    return how ? device_handle(device) : kFileNotFound;
+  const PathLookup lookup = resolve_host_name(name);
   const int32_t slot = lowest_free_slot();
   if (slot < 0) return kNoHandleLeft;
   if (!how) return kFileNotFound;
@@ -154,7 +170,7 @@ int32_t open_into_slot(uint32_t path, const HostOpen* how, uint32_t attributes =
   if (*how == HostOpen::kCreate && (attributes & kAttrReadOnly) &&
       ::fstat(::fileno(stream), &st) == 0)
     ::fchmod(::fileno(stream), st.st_mode & 07555);
-  host_files[slot] = HostFileSlot{stream, 1, LastTransfer::kNone, -1, file_owner};
+  host_files[slot] = HostFileSlot{stream, 1, LastTransfer::kNone, CharDevice::kNone, file_owner};
   return slot + static_cast<int32_t>(kFirstFileHandle);
 }
 
@@ -166,6 +182,20 @@ void begin_transfer(HostFileSlot& slot, LastTransfer next) {
 bool read_only_stream(std::FILE* stream) {
   const int flags = ::fcntl(::fileno(stream), F_GETFL);
   return flags >= 0 && (flags & O_ACCMODE) == O_RDONLY;
+}
+
+// A slot for what `handle` refers to now (Fdup, Fforce): the file's slot
+// copied (the stream is then shared), or one that stands for the device.
+// False for a handle that refers to nothing.
+bool copy_of_target(uint32_t handle, HostFileSlot& copy) {
+  const HandleTarget target = resolve_handle(handle);
+  if (target.file) {
+    copy = *target.file;
+    return true;
+  }
+  if (target.device == CharDevice::kNone) return false;
+  copy = HostFileSlot{nullptr, 1, LastTransfer::kNone, target.device, file_owner};
+  return true;
 }
 
 }  // namespace
@@ -186,33 +216,25 @@ void close_files_owned_by(uint8_t owner) {
     if (slot.in_use && slot.owner == owner) release_slot(slot);
 }
 
-uint32_t route_handle(uint32_t handle) {
-  if (handle < kStandardHandles && forced_handles[handle].in_use) {
-    const int8_t console = forced_handles[handle].console;
-    return console >= 0 ? static_cast<uint32_t>(console) : kForcedBase + handle;
+HandleTarget resolve_handle(uint32_t handle) {
+  if (const CharDevice device = device_of_handle(handle); device != CharDevice::kNone)
+    return HandleTarget{nullptr, device};
+  if (handle < kStandardHandles) {
+    HostFileSlot& forced = forced_handles[handle];
+    return forced.in_use ? target_of_slot(forced) : HandleTarget{nullptr, CharDevice::kConsole};
   }
-  const HostFileSlot* slot = open_slot(handle);
-  if (slot && slot->console >= 0) return static_cast<uint32_t>(slot->console);
-  return handle;
+  if (HostFileSlot* slot = open_file_slot(handle)) return target_of_slot(*slot);
+  return HandleTarget{nullptr, CharDevice::kNone};
 }
 
 HostFileSlot* find_open_file(uint32_t handle) {
-  HostFileSlot* slot = open_slot(route_handle(handle));
-  return slot && slot->stream ? slot : nullptr;
+  return resolve_handle(handle).file;
 }
 
-void translate_path(uint32_t path, char (&host_name)[kHostNameSize]) {
-  uint32_t s = path;
-  if (machine::peek8(s + 1) == ':') s += 2;
-  for (uint32_t i = 0; i < kHostNameSize - 1; ++i) {
-    uint32_t c = machine::peek8(s + i);
-    if (c == '\\')
-      c = '/';
-    else if (c == 0x1A)
-      c = ' ';
-    host_name[i] = static_cast<char>(c);
-  }
-  host_name[kHostNameSize - 1] = 0;
+CharDevice device_named(const char* host_name) {
+  for (size_t i = 0; i < std::size(kDeviceNames); ++i)
+    if (::strcasecmp(host_name, kDeviceNames[i]) == 0) return static_cast<CharDevice>(i + 1);
+  return CharDevice::kNone;
 }
 
 int32_t file_create(uint32_t path, uint32_t attributes) {
@@ -225,11 +247,13 @@ int32_t file_open(uint32_t path, uint32_t mode) {
 }
 
 int32_t file_close(uint32_t handle) {
-  // Closing a redirected standard handle gives it back to the console.
-  if (handle < kStandardHandles && forced_handles[handle].in_use)
-    return release_slot(forced_handles[handle]);
-  HostFileSlot* slot = open_slot(handle);
-  if (!slot || handle >= kForcedBase) return kInvalidHandle;
+  // A device has nothing to close. Closing a redirected standard handle
+  // gives it back to the console.
+  if (device_of_handle(handle) != CharDevice::kNone) return 0;
+  if (handle < kStandardHandles)
+    return forced_handles[handle].in_use ? release_slot(forced_handles[handle]) : 0;
+  HostFileSlot* slot = open_file_slot(handle);
+  if (!slot) return kInvalidHandle;
   return release_slot(*slot);
 }
 
@@ -241,9 +265,10 @@ void close_all_files() {
 }
 
 int32_t file_read(uint32_t handle, int32_t count, uint32_t buffer) {
-  handle = route_handle(handle);
-  if (handle == 0) return console_read(count, buffer);
-  HostFileSlot* slot = open_slot(handle);
+  const HandleTarget target = resolve_handle(handle);
+  if (target.device == CharDevice::kConsole) return console_read(count, buffer);
+  if (target.device != CharDevice::kNone) return no_input_read(count);
+  HostFileSlot* slot = target.file;
   if (!slot) return kInvalidHandle;
   if (count <= 0) return 0;
   begin_transfer(*slot, LastTransfer::kRead);
@@ -267,9 +292,10 @@ int32_t file_read(uint32_t handle, int32_t count, uint32_t buffer) {
 }
 
 int32_t file_write(uint32_t handle, int32_t count, uint32_t buffer) {
-  handle = route_handle(handle);
-  if (handle == 1 || handle == 2) return console_write(count, buffer);
-  HostFileSlot* slot = open_slot(handle);
+  // AUX: and PRN: print where Cauxout and Cprnout do: on standard output.
+  const HandleTarget target = resolve_handle(handle);
+  if (target.device != CharDevice::kNone) return console_write(count, buffer);
+  HostFileSlot* slot = target.file;
   if (!slot) return kInvalidHandle;
   if (count <= 0) return 0;
   begin_transfer(*slot, LastTransfer::kWrite);
@@ -300,7 +326,11 @@ int32_t file_write(uint32_t handle, int32_t count, uint32_t buffer) {
 }
 
 int32_t file_seek(int32_t offset, uint32_t handle, int32_t mode) {
-  HostFileSlot* slot = find_open_file(handle);
+  const HandleTarget target = resolve_handle(handle);
+  // A device has no position. C runtimes ask "is this a terminal?" by
+  // seeking one byte on from where they are: only a device answers 0.
+  if (target.device != CharDevice::kNone) return 0;
+  HostFileSlot* slot = target.file;
   if (!slot) return kInvalidHandle;
   // GEMDOS numbers the origins as the host does; other modes are refused
   // and leave the position where it was.
@@ -313,14 +343,12 @@ int32_t file_seek(int32_t offset, uint32_t handle, int32_t mode) {
 }
 
 int32_t file_dup(uint32_t standard) {
-  if (standard >= kStandardHandles) return kInvalidHandle;
+  if (standard >= kStandardHandles && device_of_handle(standard) == CharDevice::kNone)
+    return kInvalidHandle;
   const int32_t free_slot = lowest_free_slot();
   if (free_slot < 0) return kNoHandleLeft;
   HostFileSlot& slot = host_files[free_slot];
-  if (forced_handles[standard].in_use)
-    slot = forced_handles[standard];
-  else
-    slot = HostFileSlot{nullptr, 1, LastTransfer::kNone, static_cast<int8_t>(standard), 0};
+  copy_of_target(standard, slot);  // a standard or device handle always refers to something
   // The duplicate is the caller's: a child's closes when the child ends.
   slot.owner = file_owner;
   return free_slot + static_cast<int32_t>(kFirstFileHandle);
@@ -329,21 +357,12 @@ int32_t file_dup(uint32_t standard) {
 int32_t file_force(uint32_t standard, uint32_t other) {
   if (standard >= kStandardHandles) return kInvalidHandle;
   HostFileSlot source;
-  if (other < kStandardHandles) {
-    source = forced_handles[other].in_use
-                 ? forced_handles[other]
-                 : HostFileSlot{nullptr, 1, LastTransfer::kNone, static_cast<int8_t>(other), 0};
-  } else {
-    const HostFileSlot* slot = open_slot(other);
-    if (!slot || other >= kForcedBase) return kInvalidHandle;
-    source = *slot;
-  }
+  if (!copy_of_target(other, source)) return kInvalidHandle;
   if (other == standard) return 0;
   HostFileSlot& target = forced_handles[standard];
-  // Forcing a handle back to its own console is the same as no redirection.
-  const bool own_console = source.console == static_cast<int8_t>(standard);
   if (target.in_use) release_slot(target);
-  if (!own_console) target = source;
+  // The console is what a standard handle without redirection is.
+  if (source.device != CharDevice::kConsole) target = source;
   return 0;
 }
 

@@ -1,7 +1,7 @@
 // GEMDOS file handles 16 to 31 mapped to host file streams, the standard
-// handles 0 to 5 (the console unless Fforce points one at a file), GEMDOS
-// paths turned into host paths, and the 512-byte BounceBuffer through which
-// all file data passes.
+// handles 0 to 5 (the console unless Fforce points one elsewhere), the
+// character-device handles -1 to -3, and the 512-byte BounceBuffer through
+// which all file data passes.
 //
 // Every operation answers the 32-bit value the program receives in D0:
 // a handle, a count, a position, 0, or a negative GEMDOS error number.
@@ -28,15 +28,20 @@ inline constexpr int32_t kInvalidDrive = -46;
 // round), so a change of direction seeks to the current position first.
 enum class LastTransfer : uint8_t { kNone, kRead, kWrite };
 
-// A slot whose `console` is 0 to 5 has no stream: it stands for that
-// standard handle's console (what Fdup of an unredirected standard handle
-// gives). Several slots may share one stream (Fdup, Fforce); the stream is
-// closed with the last of them.
+// The character devices a handle can stand for. GEMDOS gives each a handle
+// that needs no open: -1 CON: (the console), -2 AUX:, -3 PRN:. Output to any
+// of them goes to standard output; only the console has input.
+enum class CharDevice : uint8_t { kNone, kConsole, kAux, kPrinter };
+
+// A slot whose `device` is not kNone has no stream: it stands for that
+// device (what Fdup of a standard handle that is a device gives). Several
+// slots may share one stream (Fdup, Fforce); the stream is closed with the
+// last of them.
 struct HostFileSlot {
   std::FILE* stream;
   uint8_t in_use;
   LastTransfer last;
-  int8_t console = -1;
+  CharDevice device = CharDevice::kNone;
   uint8_t owner = 0;  // the process level that opened it: 0 the first program
 };
 
@@ -57,19 +62,22 @@ void set_file_owner(uint8_t owner);
 // Flushes and closes every file opened by `owner` (a child that ends).
 void close_files_owned_by(uint8_t owner);
 
-// GEMDOS name at guest address `path` to host name: a two-byte drive prefix
-// ("X:") is dropped, '\' becomes '/', 0x1A becomes a space, and the name is
-// cut at 255 characters.
-void translate_path(uint32_t path, char (&host_name)[kHostNameSize]);
-
-// The handle a transfer on `handle` really goes to: a standard handle that
-// Fforce pointed at a file gives an internal number that only the slot
-// lookup knows; a slot that stands for the console gives that standard
-// handle. Anything else is answered as it is.
-uint32_t route_handle(uint32_t handle);
-// The slot of an open file behind `handle` (routed), or null for the console
-// and for handles not open.
+// What a handle (the program's 16-bit word) refers to now: an open file's
+// slot, a character device, or nothing (`file` null, `device` kNone: the
+// call answers -37). The device handles -1 to -3 are their devices; a
+// standard handle 0 to 5 is the console until Fforce points it elsewhere.
+struct HandleTarget {
+  HostFileSlot* file;
+  CharDevice device;
+};
+HandleTarget resolve_handle(uint32_t handle);
+// The slot of an open file behind `handle`, or null for a device and for
+// handles not open.
 HostFileSlot* find_open_file(uint32_t handle);
+
+// The device a translated host name names: "CON:", "AUX:" or "PRN:" in any
+// case (the drive prefix is gone already), kNone for any other name.
+CharDevice device_named(const char* host_name);
 
 // Fcreate: create or truncate for writing; attribute bit 0x01 makes the new
 // file read-only on the host (the handle can still write). -36 for an
@@ -79,24 +87,28 @@ int32_t file_create(uint32_t path, uint32_t attributes = 0);
 // Fopen: mode 0 reads (and writes too where the host lets the user write the
 // file), 1 write only (an existing file, not truncated), 2 read and write;
 // any other mode opens nothing and answers -33. Modes 1 and 2 answer -36 on
-// a read-only file.
+// a read-only file. Fopen and Fcreate of a device name answer its handle.
 int32_t file_open(uint32_t path, uint32_t mode);
 // Fclose: 0, or -10 (write fault) when the host could not store all the
 // data written through the handle (a failed flush now or earlier, a failed
-// close); the handle is freed either way.
+// close); the handle is freed either way. Closing a device is a no-op that
+// answers 0; a redirected standard handle goes back to the console.
 int32_t file_close(uint32_t handle);
 // Flushes and closes every open file (redirected standard handles too) and
 // frees its slot: the end of every run, however it ended, goes through here.
 void close_all_files();
-// Handle 0 reads the console's input.
+// The console reads standard input; AUX: and PRN: have no input ever, so a
+// read of them waits at the end of input.
 int32_t file_read(uint32_t handle, int32_t count, uint32_t buffer);
-// Handles 1 and 2 are the console.
+// Every device writes to standard output.
 int32_t file_write(uint32_t handle, int32_t count, uint32_t buffer);
+// A device has no position: 0, whatever the offset and mode.
 int32_t file_seek(int32_t offset, uint32_t handle, int32_t mode);
-// Fdup: a new handle (16 to 31) for what standard handle `standard` is now.
+// Fdup: a new handle (16 to 31) for what standard handle `standard` (or a
+// device handle) is now.
 int32_t file_dup(uint32_t standard);
 // Fforce: standard handle `standard` becomes what `other` is (a file handle,
-// or another standard handle).
+// another standard handle or a device handle).
 int32_t file_force(uint32_t standard, uint32_t other);
 
 }  // namespace oscalls

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "machine/emu_memory.h"
 #include "oscalls/date_time.h"
 
 namespace oscalls {
@@ -60,7 +61,43 @@ bool match_in_folder(const char* folder, char* part, size_t length) {
   return found;
 }
 
+// GEMDOS keeps a name and its extension apart, so "HELLO." is HELLO with
+// an empty extension: the final dots of every part of a name are dropped,
+// for the name a file is created under as for the name it is looked up by.
+// "." and ".." keep their meaning.
+void drop_final_dots(char* name) {
+  size_t out = 0, start = 0;
+  for (;;) {
+    size_t end = start;
+    while (name[end] != 0 && name[end] != '/') ++end;
+    size_t kept = end;
+    while (kept > start && name[kept - 1] == '.') --kept;
+    if (kept == start) kept = end;  // dots alone
+    std::memmove(name + out, name + start, kept - start);
+    out += kept - start;
+    if (name[end] == 0) break;
+    name[out++] = '/';
+    start = end + 1;
+  }
+  name[out] = 0;
+}
+
 }  // namespace
+
+void translate_path(uint32_t path, char (&host_name)[kHostNameSize]) {
+  uint32_t s = path;
+  if (machine::peek8(s + 1) == ':') s += 2;
+  for (uint32_t i = 0; i < kHostNameSize - 1; ++i) {
+    uint32_t c = machine::peek8(s + i);
+    if (c == '\\')
+      c = '/';
+    else if (c == 0x1A)
+      c = ' ';
+    host_name[i] = static_cast<char>(c);
+  }
+  host_name[kHostNameSize - 1] = 0;
+  drop_final_dots(host_name);
+}
 
 PathLookup resolve_host_name(char (&name)[kHostNameSize]) {
   size_t start = 0;

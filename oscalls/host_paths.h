@@ -24,6 +24,11 @@ inline constexpr uint32_t kAttrSystem = 0x04;
 inline constexpr uint32_t kAttrVolume = 0x08;
 inline constexpr uint32_t kAttrFolder = 0x10;
 
+// GEMDOS name at guest address `path` to host name: a two-byte drive prefix
+// ("X:") is dropped, '\' becomes '/', 0x1A becomes a space, the name is cut
+// at 255 characters, and the final dots of each part are dropped.
+void translate_path(uint32_t path, char (&host_name)[kHostNameSize]);
+
 // How far the lookup got.
 enum class PathLookup : uint8_t {
   kFound,          // every part exists on the host (under the name now in host_name)

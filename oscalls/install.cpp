@@ -7,6 +7,7 @@
 #include "oscalls/console.h"
 #include "oscalls/gemdos.h"
 #include "oscalls/host_files.h"
+#include "oscalls/line_a.h"
 #include "oscalls/memory.h"
 #include "oscalls/process.h"
 
@@ -19,6 +20,7 @@ void install_os_calls() {
   machine::register_os_channel(OsChannel::kAesVdi, aes_vdi_call);
   machine::register_os_channel(OsChannel::kBios, bios_dispatch);
   machine::register_os_channel(OsChannel::kXbios, xbios_dispatch);
+  install_line_a();
 }
 
 void reset_os_state() {

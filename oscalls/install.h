@@ -3,7 +3,8 @@
 
 namespace oscalls {
 
-// Registers the GEMDOS, BIOS, XBIOS and AES/VDI handlers with the bus.
+// Registers the GEMDOS, BIOS, XBIOS and AES/VDI handlers and the Line-A
+// calls with the bus (after the memory clear of the machine set-up).
 void install_os_calls();
 
 // Closes every file the last program left open and forgets its OS state

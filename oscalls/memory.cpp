@@ -19,11 +19,12 @@ uint32_t malloc_top() {
   return malloc_limit != 0 ? malloc_limit : machine::peek32(kMemoryTopAddress);
 }
 
-// A bump allocator. Sizes are unsigned: a request that would reach the
+// A bump allocator. Sizes are unsigned: a request that would reach past the
 // memory top (computed without wrap-around) fails, so a huge or "negative"
 // size can never hand out memory above the top or move MallocNext down.
-void malloc_call(uint32_t) {
-  const uint32_t size = param_read32();
+// Malloc(-1) answers the largest block a Malloc grants now: all that is left
+// below the top (programs size their buffers that way and take it whole).
+void malloc_call(Long size) {
   const uint32_t top = malloc_top();
   const uint32_t next = malloc_next;
   if (size == kMallocFreeQuery) {
@@ -31,7 +32,7 @@ void malloc_call(uint32_t) {
     return;
   }
   const uint64_t end = uint64_t{next} + size;
-  if (end >= top) {
+  if (next >= top || end > top) {
     set_d0(0);
     return;
   }
@@ -39,7 +40,7 @@ void malloc_call(uint32_t) {
   malloc_next = static_cast<uint32_t>(end);
 }
 
-void mfree(uint32_t) {
+void mfree(Pointer) {
   set_d0(0);
 }
 
@@ -47,10 +48,7 @@ void mfree(uint32_t) {
 // below its own basepage (that memory is its parent's), and shrinking its
 // own program block leaves the pointer no lower than where its Malloc
 // started, which may lie above blocks its parent took after loading it.
-void mshrink(uint32_t) {
-  param_read16();
-  uint32_t block = param_read32();
-  uint32_t new_size = param_read32();
+void mshrink(Word /*reserved*/, Pointer block, Long new_size) {
   if (block < mshrink_floor) {
     set_d0_signed(kInvalidMemoryBlock);
     return;

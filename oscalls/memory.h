@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "oscalls/call_params.h"
+
 namespace oscalls {
 
 // The address the next Malloc hands out; the runner sets it to the end of
@@ -26,8 +28,8 @@ inline constexpr uint32_t kMemoryTopAddress = 0x436;
 // The first address Malloc may not hand out now.
 uint32_t malloc_top();
 
-void malloc_call(uint32_t params);
-void mfree(uint32_t params);
-void mshrink(uint32_t params);
+void malloc_call(Long size);
+void mfree(Pointer block);
+void mshrink(Word reserved, Pointer block, Long new_size);
 
 }  // namespace oscalls

@@ -1,5 +1,6 @@
 // ParamStream: the cursor from which OS-call parameters are read, big-endian,
-// straight from guest memory.
+// straight from guest memory. Only the dispatch reads it, once per call, for
+// the function number and the row's parameters (os_call_table.cpp).
 #pragma once
 
 #include <cstdint>

@@ -4,11 +4,11 @@
 
 namespace oscalls {
 
-void sversion(uint32_t) {
+void sversion() {
   set_d0(kGemdosVersion);
 }
 
-void later_os_probe(uint32_t) {
+void pdomain(Word) {
   set_d0_signed(kInvalidFunction);
 }
 

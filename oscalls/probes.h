@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "oscalls/call_params.h"
+
 namespace oscalls {
 
 // GEMDOS 0.15, stored as the OS stores it: major number in the low byte,
@@ -11,11 +13,11 @@ namespace oscalls {
 // checks the version does not count on them.
 inline constexpr uint32_t kGemdosVersion = 0x1500;
 
-void sversion(uint32_t params);
+void sversion();
 // A call of a later OS that libraries make at start-up to find out whether
 // that OS is there: "invalid function" is the answer they expect from this
 // one, so it comes without the unhandled-call line, which would land in the
 // program's output.
-void later_os_probe(uint32_t params);
+void pdomain(Word domain);
 
 }  // namespace oscalls

@@ -41,6 +41,7 @@ struct ChildRecord {
 };
 
 ChildRecord children[kMaxChildDepth];
+static_assert(kMaxChildDepth <= kMaxHeldTraceLines, "every running child's Pexec line is held");
 unsigned depth;  // children running; 0 while the first program runs
 
 // Basepages made by modes 3 and 5, with the lowest byte each took (its
@@ -145,6 +146,8 @@ void start_child(uint32_t basepage, uint32_t next, uint32_t limit, uint32_t mall
   m68k::set_register(m68k::kISP, frame);
   machine::trace_printf("PEXEC child %u starts: basepage 0x%06x, text 0x%06x, memory to 0x%06x\n",
                         depth, basepage, text, limit);
+  // The parent's answer is the child's code: its Pexec line waits for it.
+  hold_trace_line();
 }
 
 void answer_error(int32_t error) {
@@ -202,6 +205,7 @@ void go(uint32_t basepage, bool free_at_end) {
 
 void reset_processes() {
   depth = 0;
+  reset_held_trace_lines();
   for (Prepared& p : prepared) p = Prepared{};
   next_prepared = 0;
   malloc_limit = 0;
@@ -237,25 +241,22 @@ void terminate_program(uint16_t code) {
   m68k::set_register(m68k::kUSP, rec.usp);
   m68k::set_register(m68k::kPC, rec.pc);
   set_d0_signed(static_cast<int16_t>(code));
+  answer_held_trace_line();
 }
 
 // The first program's Pterm0 leaves the exit status as it is.
-void pterm0(uint32_t) {
+void pterm0() {
   if (depth == 0)
     machine::stop_run();
   else
     terminate_program(0);
 }
 
-void pterm(uint32_t) {
-  terminate_program(static_cast<uint16_t>(param_read16()));
+void pterm(SignedWord code) {
+  terminate_program(static_cast<uint16_t>(code));
 }
 
-void pexec(uint32_t) {
-  const uint32_t mode = param_read16();
-  const uint32_t name = param_read32();
-  const uint32_t tail = param_read32();
-  const uint32_t env = param_read32();
+void pexec(Word mode, StringPointer name, Pointer tail, Pointer env) {
   switch (mode) {
     case 0:
       return load_and_go(name, tail, env);
@@ -273,8 +274,7 @@ void pexec(uint32_t) {
 // The TRAP's frame on the supervisor stack at F (ISP): SR word, return PC.
 // Whatever mode the call came from, the stub's RTE takes the frame that
 // ISP points at when the handler returns.
-void super(uint32_t params) {
-  const uint32_t stack = param_read32();
+void super(BlockAddress block, Pointer stack) {
   const uint32_t frame = m68k::get_register(nullptr, m68k::kISP);
   const uint32_t sr = peek16(frame);
   const uint32_t pc = peek32(frame + 2);
@@ -287,7 +287,7 @@ void super(uint32_t params) {
   if (!from_supervisor) {
     // Copy the frame, with S set, below the new supervisor stack. Without a
     // stack of its own the program keeps the one it called from.
-    const uint32_t top = stack != 0 ? stack : params;
+    const uint32_t top = stack != 0 ? stack.value : block.value;
     poke32(top - 4, pc);
     poke16(top - 6, sr | kSupervisorBit);
     set_d0(frame);
@@ -307,7 +307,7 @@ void super(uint32_t params) {
   m68k::set_register(m68k::kISP, stack - 6);
 }
 
-void ssystem(uint32_t) {
+void ssystem(SignedWord, Long, Long) {
   set_d0_signed(kInvalidFunction);
 }
 

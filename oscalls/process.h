@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "oscalls/call_params.h"
+
 namespace oscalls {
 
 // Children running inside each other at most; one more Pexec answers -39.
@@ -19,10 +21,14 @@ unsigned child_depth();
 // run with the code as exit status.
 void terminate_program(uint16_t code);
 
-void pterm0(uint32_t params);
-void pterm(uint32_t params);
-void pexec(uint32_t params);
-void super(uint32_t params);
-void ssystem(uint32_t params);
+void pterm0();
+void pterm(SignedWord code);
+// Modes 4 and 6 pass the basepage to run where the others pass the tail.
+void pexec(Word mode, StringPointer name, Pointer tail, Pointer env);
+// `block`: the call's parameter block, where the caller's stack continues.
+void super(BlockAddress block, Pointer stack);
+// Each mode gives the two longs a meaning of its own; this OS has none of
+// the modes, and every one answers -32.
+void ssystem(SignedWord mode, Long arg1, Long arg2);
 
 }  // namespace oscalls

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "machine/emu_memory.h"
+#include "machine/os_rom.h"
 #include "machine/program_file.h"
 #include "oscalls/host_files.h"
 #include "oscalls/host_paths.h"
@@ -33,6 +34,9 @@ void clear_guest(uint32_t address, uint32_t length) {
     length -= n;
   }
 }
+
+static_assert(kMaxEnvironment >= machine::kIoRegionStart - machine::kLongEnvironment,
+              "a child gets the first program's longest environment whole");
 
 // Bytes the environment at `env` takes in the copy: its strings and the
 // empty string that ends it, at least two NULs, at most kMaxEnvironment.

@@ -15,6 +15,7 @@
 #include "oscalls/host_files.h"
 #include "oscalls/install.h"
 #include "oscalls/memory.h"
+#include "oscalls/os_call_table.h"
 #include "oscalls/process.h"
 #include "runner/program_check.h"
 
@@ -89,6 +90,7 @@ bool program_refused(const char* path, const ProgramCheck& check) {
 int finish_run() {
   machine::block_end_signals();
   oscalls::close_all_files();
+  oscalls::end_held_trace_lines();
   std::fflush(stdout);
   machine::output_failed();
   if (memory_dump_enabled) write_memory_dump("memdump");
@@ -122,26 +124,6 @@ int finish_run() {
 }
 
 }  // namespace
-
-uint32_t command_tail_length(int count, char* const* params) {
-  uint32_t n = 0;
-  for (int i = 0; i < count; ++i)
-    for (const char* p = params[i];; ++p, ++n)
-      if (*p == 0) break;
-  n += static_cast<uint32_t>(count);  // one space after each parameter
-  return n == 0 ? 0 : n - 1;
-}
-
-void write_command_tail(uint32_t tail_address, int count, char* const* params) {
-  uint32_t p = tail_address + 1;
-  for (int i = 0; i < count; ++i) {
-    for (const char* c = params[i]; *c; ++c) machine::poke8(p++, *c == ' ' ? 0x1A : *c);
-    machine::poke8(p++, ' ');
-  }
-  uint32_t written = p - (tail_address + 1);
-  machine::poke8(tail_address, written == 0 ? 0 : written - 1);
-  machine::poke8(p, 0);
-}
 
 bool machine_setup() {
   machine::clear_memory();
@@ -188,9 +170,10 @@ int run(int argc, char** argv, TimesliceEngine execute) {
 
   // Everything that can refuse the run is checked before the machine is
   // touched, so a refused run loads nothing.
-  uint32_t tail_length = command_tail_length(param_count, params);
-  if (tail_length > kMaxTailLength) {
-    std::printf("Command line too long: %u characters, at most %u\n", tail_length, kMaxTailLength);
+  const uint32_t argv_size = argv_environment_needed(path, param_count, params);
+  if (argv_size > kMaxArgvEnvironment) {
+    std::printf("Command line too long: %u bytes of ARGV environment, at most %u\n", argv_size,
+                kMaxArgvEnvironment);
     return kStartupFailure;
   }
   struct stat st;
@@ -234,7 +217,7 @@ int run(int argc, char** argv, TimesliceEngine execute) {
   m68k::init();
   m68k::set_cpu_type(m68k::kM68000);
   m68k::pulse_reset();
-  write_command_tail(command_tail_address, param_count, params);
+  write_parameters(command_tail_address, path, param_count, params);
 
   while (!machine::quit_flag && machine::pending_signal == 0) {
     execute(kTimeslice);
@@ -247,6 +230,7 @@ int run(int argc, char** argv, TimesliceEngine execute) {
     // run could never continue.
     if (!machine::quit_flag && m68k::cpu.stopped != 0) {
       std::printf("CPU STOPPED WITH NOTHING TO WAKE IT\n");
+      machine::exit_code = machine::kFailedRunCode;
       break;
     }
   }

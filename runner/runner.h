@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "cpu/cpu_state.h"
+#include "runner/command_line.h"
 
 namespace runner {
 
@@ -15,17 +16,6 @@ extern uint32_t command_tail_address;
 
 // Longest file that fits between the LoadAddress and the ROM.
 inline constexpr uint32_t kMaxProgramSize = 0xFE0000 - 0x125DC;
-// The ROM copies 128 bytes of the tail into the basepage: length byte, 125
-// counted characters, the final space and the NUL.
-inline constexpr uint32_t kMaxTailLength = 125;
-
-// Length byte the arguments would produce (characters and separating
-// spaces, the final space not counted).
-uint32_t command_tail_length(int count, char* const* params);
-// Writes the tail at address T: length byte, characters with inner spaces as
-// 0x1A, a space after each parameter, then NUL. The caller has checked the
-// length.
-void write_command_tail(uint32_t tail_address, int count, char* const* params);
 
 // Clears memory, frees the file table, installs the ROM; false when the ROM
 // magic is wrong.

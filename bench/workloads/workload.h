@@ -1,12 +1,16 @@
-/* Common ground of the CPU workloads. Each workload is built twice from the
-   same source: as a guest program on the runtime in tests/e2e/runtime, and
-   natively for the host with native_rt.c. Both builds must print the same
-   bytes, so the workloads use the fixed-width types below (int is 32 bits
-   on both, long is not) and never look at the bytes of a wider value. */
+/* Common ground of the CPU workloads. Each workload is built from the same
+   source as a guest program on the runtime in tests/e2e/runtime, natively
+   for the host with native_rt.c, and, for the benchmark beside a user-mode
+   translator, as a static m68k Linux program on bench/m68k_linux (which
+   defines WORKLOAD_M68K_LINUX). Every build must print the same bytes, so
+   the workloads use the fixed-width types below (int is 32 bits on all of
+   them, long is not) and never look at the bytes of a wider value. */
 #ifndef WORKLOAD_H
 #define WORKLOAD_H
 
-#ifdef __m68k__
+#if defined(WORKLOAD_M68K_LINUX)
+#include "linux_rt.h"
+#elif defined(__m68k__)
 #include "rt.h"
 #else
 #include <string.h>

@@ -1,5 +1,6 @@
 #include "e2e_cases.h"
 
+#include <cstdio>
 #include <optional>
 
 namespace {
@@ -45,8 +46,9 @@ void add_faults(std::vector<E2eCase>& all) {
       {"FaultIoRead", "r", "io_read"},
       {"FaultIoWrite", "w", "io_write"},
   };
+  // A failed run is no success: status 255, as after Pterm(-1).
   for (const auto& f : faults)
-    all.push_back(run(f.name, "faults", {f.letter}, std::string("faults.") + f.file + ".out"));
+    all.push_back(run(f.name, "faults", {f.letter}, std::string("faults.") + f.file + ".out", 255));
 }
 
 // The console calls: output, input from a piped standard input (with its
@@ -80,7 +82,8 @@ void add_pexec_cases(std::vector<E2eCase>& all) {
                         {"child.txt", "written by the child, left open\n"}};
   all.push_back(parent);
 
-  E2eCase fault = run("PexecChildFaults", "pexec_parent", {"fault"}, "pexec_parent.fault.out");
+  // The fault in the child ends the whole run, as failed.
+  E2eCase fault = run("PexecChildFaults", "pexec_parent", {"fault"}, "pexec_parent.fault.out", 255);
   fault.programs_before = {"pexec_child"};
   fault.files_after = {{"parent.txt", "written before the child faulted\n"}};
   all.push_back(fault);
@@ -106,6 +109,52 @@ void add_changing_code(std::vector<E2eCase>& all) {
   reused.programs_before = {"smc_child_a", "smc_child_b"};
   reused.environment = {at_once};
   all.push_back(reused);
+}
+
+// Handles, searches and names as programs of other toolchains use them.
+void add_device_and_name_cases(std::vector<E2eCase>& all) {
+  E2eCase devices = run("DeviceHandles", "devices", {}, "devices.out");
+  devices.input = "abcdefgh";
+  devices.files_after = {{"FILE.TXT", "0123456789"}};
+  // Opening a device name makes no host file of that name.
+  devices.files_absent = {"CON:", "con:", "AUX:", "prn:", "CON"};
+  all.push_back(devices);
+
+  E2eCase names = run("SearchesAndEmptyExtensions", "search_names", {}, "search_names.out");
+  names.directories = {"LIST/FOLDER"};
+  names.files_before = {{"LIST/A.TXT", "a\n"}, {"LIST/B.DAT", "b\n"}, {"LIST/NOEXT", ""}};
+  names.files_after = {{"RENAMED", "hello\n"}, {"MADE/INNER", ""}};
+  names.files_absent = {"HELLO.", "HELLO", "RENAMED.", "MADE.", "MADE/INNER.", "MADE/GONE"};
+  all.push_back(names);
+}
+
+// What programs of other toolchains ask the OS: the XBIOS clock, the
+// keyboard state, drives, and later-OS calls that answer quietly.
+void add_system_queries(std::vector<E2eCase>& all) {
+  all.push_back(run("SystemQueries", "sysinfo", {}, "sysinfo.out"));
+}
+
+// Line-A: $A000 describes the text console, the other calls do nothing.
+void add_line_a(std::vector<E2eCase>& all) {
+  all.push_back(run("LineACalls", "linea", {}, "linea.out"));
+}
+
+// Parameter lists longer than the command line holds, by the ARGV
+// convention: for vellum's own command line (an empty argument and spaces
+// among them), and passed on by Pexec, a parent's own list and, inherited,
+// the 40 KB list vellum gave the parent.
+void add_argv_cases(std::vector<E2eCase>& all) {
+  all.push_back(run("ArgvLongCommandLine", "argv",
+                    {"first", "two words", "", std::string(130, 'x'), "last"}, "argv.long.out"));
+  std::vector<std::string> many = {"spawn"};
+  for (int i = 1; i <= 400; ++i) {
+    char head[16];
+    std::snprintf(head, sizeof head, "arg%03d-", i);
+    many.push_back(head + std::string(93, 'y'));
+  }
+  E2eCase pexec = run("ArgvThroughPexec", "argv", many, "argv.pexec.out");
+  pexec.programs_before = {"argv"};
+  all.push_back(pexec);
 }
 
 }  // namespace
@@ -184,7 +233,11 @@ const std::vector<E2eCase>& e2e_cases() {
     add_pexec_cases(all);
     add_changing_code(all);
     add_faults(all);
+    add_device_and_name_cases(all);
     add_console(all);
+    add_system_queries(all);
+    add_line_a(all);
+    add_argv_cases(all);
     all.push_back(run("MandelbrotExample", "mandel", {}, "mandel.out"));
     return all;
   }();

@@ -9,32 +9,18 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "e2e_cases.h"
+#include "scratch_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void write_file(const fs::path& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary);
-  out << content;
-}
 
 std::string replace_all(std::string text, const std::string& from, const std::string& to) {
   for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -116,28 +102,12 @@ RunResult run_vellum(const fs::path& dir, const fs::path& program,
   return result;
 }
 
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern = (fs::temp_directory_path() / "vellum-e2e-XXXXXX").string();
-    if (mkdtemp(pattern.data())) path_ = fs::canonical(pattern);
-  }
-  ~ScratchDir() {
-    std::error_code ignored;
-    if (!path_.empty()) fs::remove_all(path_, ignored);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
 void run_case(const E2eCase& c, const fs::path& program) {
   ASSERT_TRUE(fs::exists(program)) << program << " was not built";
-  ScratchDir scratch;
+  e2e::ScratchDir scratch("vellum-e2e");
   ASSERT_FALSE(scratch.path().empty());
   for (const std::string& d : c.directories) fs::create_directories(scratch.path() / d);
-  for (const HostFile& f : c.files_before) write_file(scratch.path() / f.path, f.content);
+  for (const HostFile& f : c.files_before) e2e::write_file(scratch.path() / f.path, f.content);
   for (const std::string& p : c.programs_before) {
     const fs::path built = fs::path(GUEST_DIR) / (p + ".tos");
     ASSERT_TRUE(fs::exists(built)) << built << " was not built";
@@ -150,7 +120,7 @@ void run_case(const E2eCase& c, const fs::path& program) {
                             << " s; output so far:\n"
                             << r.output;
 
-  std::string expected = read_file(fs::path(EXPECTED_DIR) / c.expected_output);
+  std::string expected = e2e::read_file(fs::path(EXPECTED_DIR) / c.expected_output);
   expected = replace_all(expected, "@CWD@", scratch.path().string());
   std::string gemdos_cwd = scratch.path().string();
   std::replace(gemdos_cwd.begin(), gemdos_cwd.end(), '/', '\\');
@@ -160,7 +130,7 @@ void run_case(const E2eCase& c, const fs::path& program) {
   for (const HostFile& f : c.files_after) {
     fs::path path = scratch.path() / f.path;
     EXPECT_TRUE(fs::exists(path)) << f.path << " missing after the run";
-    EXPECT_EQ(read_file(path), f.content) << "content of " << f.path;
+    EXPECT_EQ(e2e::read_file(path), f.content) << "content of " << f.path;
   }
   for (const std::string& absent : c.files_absent)
     EXPECT_FALSE(fs::exists(scratch.path() / absent)) << absent << " should not exist";
@@ -192,8 +162,8 @@ TEST(ShippedExample, RunsAndDrawsTheSet) {
 // The shipped binary is exactly what the sources build.
 TEST(ShippedExample, MatchesAFreshBuild) {
   if (!GUESTS_BUILT) GTEST_SKIP() << "m68k cross tools not found: cannot rebuild the example";
-  std::string shipped = read_file(fs::path(EXAMPLES_DIR) / "mandel.tos");
-  std::string built = read_file(fs::path(GUEST_DIR) / "mandel.tos");
+  std::string shipped = e2e::read_file(fs::path(EXAMPLES_DIR) / "mandel.tos");
+  std::string built = e2e::read_file(fs::path(GUEST_DIR) / "mandel.tos");
   ASSERT_FALSE(built.empty());
   EXPECT_TRUE(shipped == built) << "examples/mandel.tos differs from the build of examples/mandel.c"
                                    " ("

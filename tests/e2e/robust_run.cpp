@@ -6,9 +6,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -97,28 +94,6 @@ Outcome launch(const Launch& l) {
     if (WIFSIGNALED(status)) o.signal = WTERMSIG(status);
   }
   return o;
-}
-
-ScratchDir::ScratchDir() {
-  std::string pattern = (fs::temp_directory_path() / "vellum-robust-XXXXXX").string();
-  if (::mkdtemp(pattern.data())) path_ = fs::canonical(pattern);
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ignored;
-  if (!path_.empty()) fs::remove_all(path_, ignored);
-}
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void write_file(const fs::path& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary);
-  out << content;
 }
 
 }  // namespace robust

@@ -38,18 +38,4 @@ struct Outcome {
 
 Outcome launch(const Launch& l);
 
-// A fresh directory removed with its contents at the end of the scope.
-class ScratchDir {
- public:
-  ScratchDir();
-  ~ScratchDir();
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-std::string read_file(const std::filesystem::path& path);
-void write_file(const std::filesystem::path& path, const std::string& content);
-
 }  // namespace robust

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "robust_run.h"
+#include "scratch_files.h"
 
 namespace fs = std::filesystem;
 using robust::Interference;
@@ -38,9 +39,9 @@ struct EndCase {
 const EndCase kEndCases[] = {
     {"Pterm",          "p", Interference::kNone,      0,       7, "", true},
     {"Pterm0",         "0", Interference::kNone,      0,       0, "", true},
-    {"FaultReport",    "f", Interference::kNone,      0,       0, "ILLEGAL INSTRUCTION: PC=", false},
-    {"UnhandledRead",  "r", Interference::kNone,      0,       0, "UNHANDLED I/O READ 00ff8000", true},
-    {"StoppedCpu",     "s", Interference::kNone,      0,       0, "CPU STOPPED WITH NOTHING TO WAKE IT\n", true},
+    {"FaultReport",    "f", Interference::kNone,      0,     255, "ILLEGAL INSTRUCTION: PC=", false},
+    {"UnhandledRead",  "r", Interference::kNone,      0,     255, "UNHANDLED I/O READ 00ff8000", true},
+    {"StoppedCpu",     "s", Interference::kNone,      0,     255, "CPU STOPPED WITH NOTHING TO WAKE IT\n", true},
     {"ClosedPipe",     "l", Interference::kClosePipe, SIGPIPE, 0, "", false},
     {"SigtermPrinting","l", Interference::kSignal,    SIGTERM, 0, "0\n", false},
     {"SigtermLooping", "t", Interference::kSignal,    SIGTERM, 0, "", true},
@@ -58,7 +59,7 @@ class EveryEnd : public ::testing::TestWithParam<EndCase> {};
 TEST_P(EveryEnd, LeavesTheFilesComplete) {
   if (!GUESTS_BUILT) GTEST_SKIP() << "m68k cross tools not found: guest programs not built";
   const EndCase& c = GetParam();
-  robust::ScratchDir dir;
+  e2e::ScratchDir dir("vellum-robust");
   robust::Launch l;
   l.dir = dir.path();
   l.program = fs::path(GUEST_DIR) / "ends.tos";
@@ -85,9 +86,9 @@ TEST_P(EveryEnd, LeavesTheFilesComplete) {
     for (unsigned n = 0; want.size() < after.size(); ++n) want += std::to_string(n) + "\n";
     EXPECT_EQ(after, want.substr(0, after.size()));
   }
-  EXPECT_TRUE(robust::read_file(dir.path() / "big.dat") == big_dat())
-      << "big.dat has " << robust::read_file(dir.path() / "big.dat").size() << " bytes";
-  EXPECT_EQ(robust::read_file(dir.path() / "small.txt"), kSmallTxt);
+  EXPECT_TRUE(e2e::read_file(dir.path() / "big.dat") == big_dat())
+      << "big.dat has " << e2e::read_file(dir.path() / "big.dat").size() << " bytes";
+  EXPECT_EQ(e2e::read_file(dir.path() / "small.txt"), kSmallTxt);
 }
 
 INSTANTIATE_TEST_SUITE_P(Robust, EveryEnd, ::testing::ValuesIn(kEndCases),
@@ -100,7 +101,7 @@ class ClosedAtStart : public ::testing::TestWithParam<std::vector<int>> {};
 
 TEST_P(ClosedAtStart, DescriptorsDoNotCatchTheConsole) {
   if (!GUESTS_BUILT) GTEST_SKIP() << "m68k cross tools not found: guest programs not built";
-  robust::ScratchDir dir;
+  e2e::ScratchDir dir("vellum-robust");
   robust::Launch l;
   l.dir = dir.path();
   l.program = fs::path(GUEST_DIR) / "ends.tos";
@@ -110,8 +111,8 @@ TEST_P(ClosedAtStart, DescriptorsDoNotCatchTheConsole) {
   ASSERT_FALSE(o.timed_out);
   EXPECT_EQ(o.signal, 0);
   EXPECT_EQ(o.exit_status, 7);
-  EXPECT_TRUE(robust::read_file(dir.path() / "big.dat") == big_dat());
-  EXPECT_EQ(robust::read_file(dir.path() / "small.txt"), kSmallTxt);
+  EXPECT_TRUE(e2e::read_file(dir.path() / "big.dat") == big_dat());
+  EXPECT_EQ(e2e::read_file(dir.path() / "small.txt"), kSmallTxt);
 }
 
 INSTANTIATE_TEST_SUITE_P(Robust, ClosedAtStart,
@@ -122,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(Robust, ClosedAtStart,
 // order the program made it.
 TEST(OutputOrder, ConsoleCallsAndReportsKeepProgramOrder) {
   if (!GUESTS_BUILT) GTEST_SKIP() << "m68k cross tools not found: guest programs not built";
-  robust::ScratchDir dir;
+  e2e::ScratchDir dir("vellum-robust");
   robust::Launch l;
   l.dir = dir.path();
   l.program = fs::path(GUEST_DIR) / "ends.tos";
@@ -132,12 +133,12 @@ TEST(OutputOrder, ConsoleCallsAndReportsKeepProgramOrder) {
   EXPECT_EQ(o.out,
             "1 Cconws\n2 Fwrite 1\n3 Fwrite 2\nUNHANDLED GEMDOS CALL 0050 \n4 Cconws\n"
             "UNHANDLED I/O READ 00ff8000");
-  EXPECT_EQ(o.exit_status, 0);
+  EXPECT_EQ(o.exit_status, 255);
 }
 
 TEST(WriteErrors, FwriteAndFcloseReportDataTheHostLost) {
   if (!GUESTS_BUILT) GTEST_SKIP() << "m68k cross tools not found: guest programs not built";
-  robust::ScratchDir dir;
+  e2e::ScratchDir dir("vellum-robust");
   robust::Launch l;
   l.dir = dir.path();
   l.program = fs::path(GUEST_DIR) / "ends.tos";
@@ -159,15 +160,15 @@ TEST(WriteErrors, FwriteAndFcloseReportDataTheHostLost) {
 // status 1 and a message on standard error; the files are complete.
 TEST(WriteErrors, FullStandardOutputEndsTheRun) {
   if (!GUESTS_BUILT) GTEST_SKIP() << "m68k cross tools not found: guest programs not built";
-  robust::ScratchDir dir;
+  e2e::ScratchDir dir("vellum-robust");
   const std::string cmd = std::string("cd ") + dir.path().string() + " && " VELLUM_BINARY " " +
                           (fs::path(GUEST_DIR) / "ends.tos").string() +
                           " l >/dev/full 2>err.txt; echo $? >status.txt";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
-  EXPECT_EQ(robust::read_file(dir.path() / "status.txt"), "1\n");
-  EXPECT_EQ(robust::read_file(dir.path() / "err.txt"), "vellum: write error on standard output\n");
-  EXPECT_TRUE(robust::read_file(dir.path() / "big.dat") == big_dat());
-  EXPECT_EQ(robust::read_file(dir.path() / "small.txt"), kSmallTxt);
+  EXPECT_EQ(e2e::read_file(dir.path() / "status.txt"), "1\n");
+  EXPECT_EQ(e2e::read_file(dir.path() / "err.txt"), "vellum: write error on standard output\n");
+  EXPECT_TRUE(e2e::read_file(dir.path() / "big.dat") == big_dat());
+  EXPECT_EQ(e2e::read_file(dir.path() / "small.txt"), kSmallTxt);
 }
 
 // Hostile requests from a running program.
@@ -202,11 +203,11 @@ const std::vector<HostileCase>& hostile_cases() {
        "Fclose\nOK Fopen of a name cut to nothing\ncarried on\n",
        true,
        {{kLongName, "long\n"}, {kSpacesName, ""}}},
-      {"SupexecIntoIo", "x", 0, "UNHANDLED I/O READ 00ffff01", true, {}},
-      {"SetexcIntoIo", "e", 0, "00000000\nUNHANDLED I/O READ 00ff8000", true, {}},
-      {"RomOverwritten", "v", 0, "CPU STOPPED WITH NOTHING TO WAKE IT\n", true, {}},
+      {"SupexecIntoIo", "x", 255, "UNHANDLED I/O READ 00ffff01", true, {}},
+      {"SetexcIntoIo", "e", 255, "00000000\nUNHANDLED I/O READ 00ff8000", true, {}},
+      {"RomOverwritten", "v", 255, "CPU STOPPED WITH NOTHING TO WAKE IT\n", true, {}},
       {"OddProgramCounter", "o", 5, "", true, {}},
-      {"JumpIntoIo", "i", 0, "UNHANDLED I/O READ 00ff8000", true, {}},
+      {"JumpIntoIo", "i", 255, "UNHANDLED I/O READ 00ff8000", true, {}},
   };
   return cases;
 }
@@ -220,11 +221,11 @@ class HostileProgram : public ::testing::TestWithParam<HostileCase> {};
 TEST_P(HostileProgram, EndsAsDocumented) {
   if (!GUESTS_BUILT) GTEST_SKIP() << "m68k cross tools not found: guest programs not built";
   const HostileCase& c = GetParam();
-  robust::ScratchDir dir;
+  e2e::ScratchDir dir("vellum-robust");
   // What the program reads to the top of the address space: text to print,
   // or the function number 0x004C (Pterm) for the parameter-pointer case.
   const bool parameters = std::string(c.letter) == "a";
-  robust::write_file(dir.path() / "in.dat", parameters ? std::string("\x00\x4C", 2) : "WXYZ");
+  e2e::write_file(dir.path() / "in.dat", parameters ? std::string("\x00\x4C", 2) : "WXYZ");
   robust::Launch l;
   l.dir = dir.path();
   l.program = fs::path(GUEST_DIR) / "hostile.tos";
@@ -240,7 +241,7 @@ TEST_P(HostileProgram, EndsAsDocumented) {
     EXPECT_EQ(o.out.substr(0, std::string(c.out).size()), c.out);
   for (const auto& [file, content] : c.files_after) {
     EXPECT_TRUE(fs::exists(dir.path() / file)) << file.size() << "-byte name missing";
-    EXPECT_EQ(robust::read_file(dir.path() / file), content);
+    EXPECT_EQ(e2e::read_file(dir.path() / file), content);
   }
 }
 
@@ -320,9 +321,9 @@ class HostileImage : public ::testing::TestWithParam<ImageCase> {};
 
 TEST_P(HostileImage, IsRefusedOrRuns) {
   const ImageCase& c = GetParam();
-  robust::ScratchDir dir;
+  e2e::ScratchDir dir("vellum-robust");
   const fs::path program = dir.path() / "hostile.tos";
-  robust::write_file(program, c.bytes);
+  e2e::write_file(program, c.bytes);
   robust::Launch l;
   l.dir = dir.path();
   l.program = program;

@@ -71,4 +71,20 @@ INSTANTIATE_TEST_SUITE_P(Workloads, Workload,
                            return name;
                          });
 
+// The benchmark's m68k Linux runtime (start-up, argv, write, exit_group,
+// number output) and the guest runtime's multiply and divide helpers under
+// qemu-m68k: the strings workload calls all of them.
+TEST(M68kLinuxBuild, StringsUnderQemuPrintsWhatTheHostBuildPrints) {
+  if (!M68K_LINUX_CHECKED) GTEST_SKIP() << "needs the m68k cross tools and qemu-m68k";
+  const std::string size = "60";
+  const Output want =
+      run(quoted(std::string(NATIVE_DIR) + "/workload_strings_native") + " " + size);
+  const Output got = run(quoted(QEMU_M68K) + " -cpu m68000 " +
+                         quoted(std::string(M68K_LINUX_DIR) + "/workload_strings") + " " + size);
+  ASSERT_EQ(want.status, 0) << "host build failed";
+  ASSERT_FALSE(want.text.empty());
+  EXPECT_EQ(got.text, want.text);
+  EXPECT_EQ(got.status, want.status);
+}
+
 }  // namespace

@@ -24,12 +24,6 @@ constexpr size_t kDataBytes = 64;
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::start_process();
-  m68k::init();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < kMinInput) return -1;
   fuzz::InputReader in(data, size);

@@ -8,10 +8,10 @@
 
 namespace fuzz {
 
-// Once per process, before the first input: makes a scratch folder under
-// the system's temporary folder (removed at exit) and confines the guest's
-// host paths to it (path_jail.cpp), sends descriptor 1 to /dev/null and
-// reads descriptor 0 from it. Exits the process on failure.
+// Once per process, before the first input (fuzz_initialize.cpp): makes a
+// scratch folder under the system's temporary folder (removed at exit) and
+// confines the guest's host paths to it (path_jail.cpp), sends descriptor 1
+// to /dev/null and reads descriptor 0 from it. Exits the process on failure.
 void start_process();
 
 // Between inputs: closes what the last guest left open, empties the scratch

@@ -33,12 +33,6 @@ constexpr uint32_t kMallocStart = 0x020000;
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::start_process();
-  m68k::init();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::InputReader in(data, size);
   size_t data_length = in.u16();

@@ -28,12 +28,6 @@ size_t program_length(const uint8_t* data, size_t size) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::start_process();
-  m68k::init();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t length = program_length(data, size);
   // The runner refuses empty and oversized files before touching the machine.
@@ -57,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       p = nl + 1;
     }
   }
-  if (runner::command_tail_length(count, params) > runner::kMaxTailLength) return -1;
+  if (runner::argv_environment_needed("FUZZ.TOS", count, params) > runner::kMaxArgvEnvironment)
+    return -1;
 
   fuzz::reset_machine();
   std::FILE* file = fmemopen(const_cast<uint8_t*>(data), length, "rb");
@@ -70,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   m68k::cpu = {};
   m68k::set_cpu_type(m68k::kM68000);
   m68k::pulse_reset();
-  runner::write_command_tail(runner::command_tail_address, count, params);
+  runner::write_parameters(runner::command_tail_address, "FUZZ.TOS", count, params);
   for (int i = 0; i < kExecuteCalls && !machine::quit_flag; ++i) {
     m68k::execute(kBudget);
     if (!machine::quit_flag && m68k::cpu.stopped != 0) break;

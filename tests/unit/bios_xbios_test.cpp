@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "machine/emu_memory.h"
 #include "machine/run_state.h"
 #include "oscall_test_support.h"
+#include "oscalls/date_time.h"
 #include "oscalls/name_tables.h"
 
 namespace {
@@ -59,6 +61,23 @@ TEST_F(BiosXbios, ConsoleDevicesPrintAndAreAlwaysReady) {
   EXPECT_EQ(printed, "abcf");
 }
 
+// One long: the GEMDOS date in the high word, the time in the low one, from
+// the host's local clock (read around the call, in case a second passes).
+TEST_F(BiosXbios, GettimePacksTheLocalDateAboveTheTime) {
+  auto packed = [] {
+    const std::time_t now = std::time(nullptr);
+    const std::tm t = *std::localtime(&now);
+    return static_cast<uint32_t>(oscalls::pack_gemdos_date(t)) << 16 |
+           static_cast<uint32_t>(oscalls::pack_gemdos_time(t));
+  };
+  const uint32_t before = packed();
+  EXPECT_EQ(run(oscalls::xbios_dispatch, 0x17), "");
+  const uint32_t got = d0();
+  const uint32_t after = packed();
+  EXPECT_TRUE(got == before || got == after) << std::hex << got << " " << before;
+  EXPECT_GE(got >> 25, 2024u - 1980);
+}
+
 struct SetexcCase {
   const char* label;
   uint32_t vector;
@@ -105,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         UnhandledCase{false, 0x0004, "UNHANDLED BIOS CALL 0004 Rwabs                          \n"},
         UnhandledCase{false, 0x0000, "UNHANDLED BIOS CALL 0000 Getmpb                         \n"},
-        UnhandledCase{false, 0x000B, "UNHANDLED BIOS CALL 000b Kbshift                        \n"},
+        UnhandledCase{false, 0x0009, "UNHANDLED BIOS CALL 0009 Mediach                        \n"},
         UnhandledCase{false, 0x000C, "UNHANDLED BIOS CALL 000c \n"},
         UnhandledCase{true, 0x0005, "UNHANDLED XBIOS CALL 0005 Setscreen                      \n"},
         UnhandledCase{true, 0x0028, "UNHANDLED XBIOS CALL 0028 \n"},

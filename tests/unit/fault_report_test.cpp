@@ -110,6 +110,7 @@ class Report : public ::testing::TestWithParam<ReportCase> {};
 TEST_P(Report, PrintsItsHeadThenTheDumpAndStopsTheRun) {
   known_state();
   m68k::cycle_budget = 1000;
+  machine::exit_code = 0;
   testing::internal::CaptureStdout();
   if (GetParam().fault)
     machine::fault_report("ILLEGAL INSTRUCTION: ");
@@ -121,6 +122,7 @@ TEST_P(Report, PrintsItsHeadThenTheDumpAndStopsTheRun) {
   for (size_t i = GetParam().fault ? 1 : 0; i < kKnownDump.size(); ++i)
     EXPECT_EQ(lines[GetParam().dump_starts_at + i], kKnownDump[i]) << "line " << i;
   EXPECT_EQ(machine::quit_flag, 1u);
+  EXPECT_EQ(machine::exit_code, machine::kFailedRunCode) << "the run failed";
   EXPECT_EQ(m68k::cycle_budget, 0);
 }
 

@@ -86,10 +86,15 @@ INSTANTIATE_TEST_SUITE_P(
                                {W(0x15)},
                                kInvalid,
                                "UNHANDLED GEMDOS CALL 0015 Srealloc                       \n"},
-                      CallCase{"UnhandledFirstOfTwoRows",
-                               {W(0x14A)},
+                      CallCase{"UnhandledLastClassicNumber",
+                               {W(0xFF)},
                                kInvalid,
-                               "UNHANDLED GEMDOS CALL 014a Scookie                        \n"},
+                               "UNHANDLED GEMDOS CALL 00ff Syield                         \n"},
+                      // Calls of later OS versions answer quietly, named or not.
+                      CallCase{"LaterOsFirstNumberQuiet", {W(0x100)}, kInvalid, ""},
+                      CallCase{"LaterOsGetuidQuiet", {W(0x10F)}, kInvalid, ""},
+                      CallCase{"LaterOsWithoutNameQuiet", {W(0x184)}, kInvalid, ""},
+                      CallCase{"LaterOsHighestNumberQuiet", {W(0xFFFF)}, kInvalid, ""},
                       CallCase{
                           "UnhandledNoName", {W(0x50)}, kInvalid, "UNHANDLED GEMDOS CALL 0050 \n"}),
     [](const auto& info) { return std::string(info.param.label); });
@@ -142,8 +147,33 @@ INSTANTIATE_TEST_SUITE_P(
                       MallocCase{"Block", 0x20000, 0x100, 0x20000, 0x20100},
                       MallocCase{"OddSizeLeavesNextOdd", 0x20000, 3, 0x20000, 0x20003},
                       MallocCase{"EndJustBelowTop", 0x20000, 0xFBFFFF, 0x20000, 0xFDFFFF},
-                      MallocCase{"EndAtTopFails", 0x20000, 0xFC0000, 0, 0x20000}),
+                      MallocCase{"EndAtTopIsGranted", 0x20000, 0xFC0000, 0x20000, 0xFE0000},
+                      MallocCase{"EndPastTopFails", 0x20000, 0xFC0001, 0, 0x20000}),
     malloc_label);
+
+// An archiver sized its buffer with Malloc(-1) and then asked for that much:
+// the answer was one block too generous and the Malloc failed. Whatever the
+// next address (odd after an odd size, just below the top, in a child whose
+// memory ends below the top), the free size is granted whole, and then
+// nothing is left.
+TEST_F(Gemdos, FreeQueryAnsweredMoreThanMallocGranted) {
+  const struct {
+    uint32_t next, limit;
+  } rows[] = {{0x20000, 0}, {0x20003, 0}, {kTop - 1, 0}, {0x30000, 0x80000}};
+  for (const auto& r : rows) {
+    oscalls::malloc_next = r.next;
+    oscalls::malloc_limit = r.limit;
+    call({W(0x48), L(0xFFFFFFFF)});
+    const uint32_t free_size = d0();
+    call({W(0x48), L(free_size)});
+    EXPECT_EQ(d0(), r.next) << std::hex << r.next;
+    call({W(0x48), L(0xFFFFFFFF)});
+    EXPECT_EQ(d0(), 0u) << std::hex << r.next;
+    call({W(0x48), L(1)});
+    EXPECT_EQ(d0(), 0u) << std::hex << r.next;
+  }
+  oscalls::malloc_limit = 0;
+}
 
 // Sizes are unsigned: what would wrap in 32 bits or count as negative
 // reaches past the top, fails, and leaves MallocNext where it was.
@@ -158,7 +188,8 @@ INSTANTIATE_TEST_SUITE_P(
     FreeQueryAnswersZeroWhenNextIsAboveTheTop, GemdosMalloc,
     ::testing::Values(MallocCase{"NextAtTop", kTop, 0xFFFFFFFF, 0, kTop},
                       MallocCase{"NextAboveTop", 0xFFFFFF00, 0xFFFFFFFF, 0, 0xFFFFFF00},
-                      MallocCase{"BlockAboveTop", 0xFFFFFF00, 1, 0, 0xFFFFFF00}),
+                      MallocCase{"BlockAboveTop", 0xFFFFFF00, 1, 0, 0xFFFFFF00},
+                      MallocCase{"EmptyBlockAtTop", kTop, 0, 0, kTop}),
     malloc_label);
 
 TEST_F(Gemdos, MshrinkMovesNextToBlockPlusSize) {

@@ -105,6 +105,15 @@ INSTANTIATE_TEST_SUITE_P(
                       PathCase{kName, std::string(300, 'n'), std::string(255, 'n')},
                       PathCase{0xFFFFFD, "A:\\ab", "/ab"}));
 
+// GEMDOS names "HELLO." HELLO: final dots go from every part of a name,
+// while "." and ".." (dots alone) keep their meaning.
+INSTANTIATE_TEST_SUITE_P(
+    FinalDots, PathTranslation,
+    ::testing::Values(PathCase{kName, "HELLO.", "HELLO"}, PathCase{kName, "C:SUB.\\IN.", "SUB/IN"},
+                      PathCase{kName, "A..", "A"}, PathCase{kName, "\\X.\\", "/X/"},
+                      PathCase{kName, ".\\..\\...", "./../..."}, PathCase{kName, "*.", "*"},
+                      PathCase{kName, "A.B.", "A.B"}));
+
 // --- open and close ----------------------------------------------------------
 
 struct OpenCase {
@@ -175,20 +184,17 @@ TEST_F(HostFiles, HandlesOutOfRangeOrNotOpenAreInvalid) {
   make_file("A", "abc");
   ASSERT_EQ(file_open(name("A"), 0), 16);
   ASSERT_EQ(file_close(16), 0);
-  for (uint32_t h : {0u, 1u, 2u, 15u, 16u, 31u, 32u, 0xFFFFu}) {
+  // 0 to 5 are standard handles and -1 to -3 (0xFFFF to 0xFFFD) devices.
+  for (uint32_t h : {6u, 15u, 16u, 31u, 32u, 0x8000u, 0xFFFCu}) {
     EXPECT_EQ(file_close(h), kInvalidHandle) << h;
-    // Handle 0 reads the console's input, 1 and 2 write to its output.
-    if (h != 0) {
-      EXPECT_EQ(file_read(h, 1, kBuffer), kInvalidHandle) << h;
-    }
-    if (h != 1 && h != 2) {
-      EXPECT_EQ(file_write(h, 1, kBuffer), kInvalidHandle) << h;
-    }
+    EXPECT_EQ(file_read(h, 1, kBuffer), kInvalidHandle) << h;
+    EXPECT_EQ(file_write(h, 1, kBuffer), kInvalidHandle) << h;
   }
 }
 
 TEST_F(HostFiles, FseekOnAHandleNotOpenAnswersInvalidHandle) {
-  for (uint32_t h : {3u, 15u, 16u, 31u, 32u}) EXPECT_EQ(file_seek(0, h, 0), kInvalidHandle) << h;
+  for (uint32_t h : {6u, 15u, 16u, 31u, 32u, 0xFFFCu})
+    EXPECT_EQ(file_seek(0, h, 0), kInvalidHandle) << h;
 }
 
 // --- read and write ----------------------------------------------------------
@@ -364,7 +370,7 @@ TEST_F(HostFiles, SharedStreamClosesWithTheLastHandle) {
     reset_host_files();
     ASSERT_EQ(file_create(name("OUT")), 16) << order.label;
     ASSERT_EQ(file_force(1, 16), 0);
-    EXPECT_NE(route_handle(1), 1u);  // no longer the console
+    EXPECT_NE(find_open_file(1), nullptr);  // no longer the console
     put_guest(kBuffer, "abcdef");
     EXPECT_EQ(file_write(1, 3, kBuffer), 3);
     EXPECT_EQ(file_write(16, 3, kBuffer + 3), 3);
@@ -372,17 +378,18 @@ TEST_F(HostFiles, SharedStreamClosesWithTheLastHandle) {
     EXPECT_EQ(file_write(order.second_close, 2, kBuffer), 2);
     EXPECT_EQ(file_close(order.second_close), 0);
     EXPECT_EQ(file_text("OUT"), "abcdefab") << order.label;
-    EXPECT_EQ(file_close(order.first_close), kInvalidHandle);
-    EXPECT_EQ(route_handle(1), 1u);
+    EXPECT_EQ(file_close(16), kInvalidHandle);
+    EXPECT_EQ(file_close(1), 0);  // the console again: closing it is a no-op
+    EXPECT_EQ(resolve_handle(1).device, CharDevice::kConsole);
   }
 }
 
 TEST_F(HostFiles, FdupOfTheConsoleWritesToTheConsole) {
   const int32_t dup = file_dup(1);
   ASSERT_EQ(dup, 16);
-  EXPECT_EQ(route_handle(16), 1u);
+  EXPECT_EQ(resolve_handle(16).device, CharDevice::kConsole);
   EXPECT_EQ(find_open_file(16), nullptr);  // no stream behind it
-  EXPECT_EQ(file_seek(0, 16, 0), kInvalidHandle);
+  EXPECT_EQ(file_seek(5, 16, 0), 0);       // a device has no position
   put_guest(kBuffer, "hi");
   testing::internal::CaptureStdout();
   file_write(16, 2, kBuffer);
@@ -392,7 +399,7 @@ TEST_F(HostFiles, FdupOfTheConsoleWritesToTheConsole) {
   ASSERT_EQ(file_open(name("F"), 2), 17);
   EXPECT_EQ(file_force(1, 17), 0);
   EXPECT_EQ(file_force(1, 16), 0);
-  EXPECT_EQ(route_handle(1), 1u);
+  EXPECT_EQ(resolve_handle(1).device, CharDevice::kConsole);
   EXPECT_FALSE(forced_handles[1].in_use);
   EXPECT_EQ(file_close(16), 0);
   EXPECT_EQ(file_close(17), 0);
@@ -417,6 +424,42 @@ TEST_F(HostFiles, ForcedReadAndFdupShareThePosition) {
     EXPECT_EQ(file_force(r.standard, r.other), kInvalidHandle) << r.standard << " " << r.other;
   for (uint32_t h : {0u, 3u, 16u, 17u}) EXPECT_EQ(file_close(h), 0) << h;
   EXPECT_EQ(file_dup(6), kInvalidHandle);
+}
+
+// --- character devices ---------------------------------------------------------
+
+// A device takes no slot: its name opens with every slot in use, and only a
+// duplicate of it needs one.
+TEST_F(HostFiles, DevicesNeedNoSlot) {
+  for (int i = 0; i < 16; ++i) {
+    char file[8];
+    std::snprintf(file, sizeof file, "F%d", i);
+    ASSERT_EQ(file_create(name(file)), 16 + i);
+  }
+  EXPECT_EQ(file_open(name("CON:"), 0), -1);
+  EXPECT_EQ(file_create(name("C:prn:")), -3);
+  EXPECT_EQ(file_dup(0xFFFE), kNoHandleLeft);
+  EXPECT_FALSE(std::filesystem::exists("prn:"));
+  EXPECT_EQ(file_close(0xFFFF), 0);
+  EXPECT_EQ(file_seek(0, 0xFFFD, 1), 0);
+}
+
+// A standard handle forced to a duplicate of AUX: stays AUX: when the
+// duplicate closes, and a child's duplicate of a device closes with the child.
+TEST_F(HostFiles, DeviceDuplicatesBehaveAsTheirDevice) {
+  ASSERT_EQ(file_dup(0xFFFE), 16);
+  ASSERT_EQ(file_force(1, 16), 0);
+  EXPECT_EQ(file_close(16), 0);
+  EXPECT_EQ(resolve_handle(1).device, CharDevice::kAux);
+  EXPECT_EQ(resolve_handle(16).device, CharDevice::kNone);
+  EXPECT_EQ(file_force(1, 0xFFFF), 0);
+  EXPECT_FALSE(forced_handles[1].in_use);  // the console is no redirection
+  set_file_owner(1);
+  ASSERT_EQ(file_dup(0xFFFD), 16);
+  EXPECT_EQ(resolve_handle(16).device, CharDevice::kPrinter);
+  close_files_owned_by(1);
+  set_file_owner(0);
+  EXPECT_EQ(file_close(16), kInvalidHandle);
 }
 
 }  // namespace

@@ -97,22 +97,23 @@ TEST(DtaEntry, FillsTheFieldsAtTheirOffsetsAndNothingElse) {
   EXPECT_EQ(machine::peek8(kDta + kDtaBytes), 0xEEu);
 }
 
-TEST(Dfree, CountsKilobyteClustersCappedToFitALong) {
+TEST(Dfree, CountsKilobyteClustersCappedAtADriveOfThePeriod) {
   const struct {
     uint64_t free_bytes, total_bytes;
     uint32_t free_clusters, total_clusters;
   } rows[] = {
       {0, 0, 0, 0},
       {1023, 4096, 0, 4},
-      {10 * 1024 + 5, 1 << 30, 10, 1 << 20},
-      {uint64_t{1} << 40, uint64_t{1} << 42, 2097151, 2097151},
+      {10 * 1024 + 5, 32767 * 1024 + 1023, 10, 32767},
+      {10 * 1024, 32768 * 1024, 10, 32767},
+      {uint64_t{1} << 40, uint64_t{1} << 42, 32767, 32767},
   };
   for (const auto& r : rows) {
     const DfreeInfo info = dfree_info(r.free_bytes, r.total_bytes);
     EXPECT_EQ(info.free_clusters, r.free_clusters) << r.free_bytes;
     EXPECT_EQ(info.total_clusters, r.total_clusters) << r.total_bytes;
     EXPECT_EQ(uint64_t{info.sector_bytes} * info.cluster_sectors, 1024u);
-    EXPECT_LE(uint64_t{info.total_clusters} * 1024, 0x7FFFFFFFu);
+    EXPECT_LE(info.free_clusters, 0x7FFFu) << "a signed 16-bit count";
   }
 }
 

@@ -68,11 +68,13 @@ TEST_F(MemoryTest, AccessStartingInRamRunsIntoIoBytes) {
 TEST_F(MemoryTest, IoReadFailsAndStopsTheRun) {
   for (int width : {1, 2, 4}) {
     machine::quit_flag = 0;
+    machine::exit_code = 0;
     testing::internal::CaptureStdout();
     uint32_t v = width == 1 ? Read8(0xFF8000) : width == 2 ? Read16(0xFF8000) : Read32(0xFF8000);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "UNHANDLED I/O READ 00ff8000");
     EXPECT_EQ(v, 0xFFFFFFFFu);
     EXPECT_EQ(machine::quit_flag, 1u);
+    EXPECT_EQ(machine::exit_code, machine::kFailedRunCode);
   }
 }
 

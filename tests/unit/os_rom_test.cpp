@@ -17,7 +17,7 @@ TEST(OsRom, HeaderFields) {
     uint32_t offset, value;
   };
   const Field fields[] = {{0x00, 0x602E0104}, {0x04, 0x00FE0030}, {0x08, 0x00FE0000},
-                          {0x0C, 0x000125DC}, {0x10, 0x00FE0030}, {0x14, 0},
+                          {0x0C, 0x000125DC}, {0x10, 0x00FE0030}, {0x14, 0x000124E8},
                           {0x18, 0x25082018}, {0x1C, 0},          {0x20, 0},
                           {0x24, 0x00FE027C}, {0x28, 0x00FE037C}, {0x2C, 0x454D5520}};
   ASSERT_TRUE(runner::machine_setup());

@@ -15,12 +15,14 @@
 #include "cpu_test_support.h"
 #include "machine/emu_memory.h"
 #include "machine/os_rom.h"
+#include "machine/trace.h"
 #include "oscall_test_support.h"
 #include "oscalls/dir_search.h"
 #include "oscalls/file_calls.h"
 #include "oscalls/gemdos.h"
 #include "oscalls/host_files.h"
 #include "oscalls/memory.h"
+#include "oscalls/os_call_table.h"
 #include "oscalls/process.h"
 #include "oscalls/program_loader.h"
 
@@ -408,6 +410,41 @@ TEST_F(PexecCalls, StartsTheChildAndPtermHandsBackTheParent) {
   EXPECT_TRUE(host_files[0].in_use);   // the parent's file stays open
   EXPECT_FALSE(host_files[1].in_use);  // the child's is closed, its data on disk
   EXPECT_EQ(std::filesystem::file_size("LEFT.TXT"), 3u);
+}
+
+// The trace shows the Pexec with what the parent gets, once the child has
+// ended: after the child's start and end lines and its Pterm.
+TEST_F(PexecCalls, TraceShowsTheParentsAnswerWhenTheChildEnds) {
+  machine::trace_enabled = true;
+  testing::internal::CaptureStderr();
+  pexec0();
+  gemdos({W(0x4C), W(0xFFFE)});
+  const std::string lines = testing::internal::GetCapturedStderr();
+  machine::trace_enabled = false;
+  const std::string pexec =
+      "GEMDOS 0x004b Pexec(mode=0, name=0x007000 \"CHILD.TOS\", tail=0x000000, env=0x000000)";
+  EXPECT_EQ(lines,
+            "PEXEC child 1 starts: basepage 0x030004, text 0x030104, memory to 0xfe0000\n"
+            "PEXEC child 1 ends: code -2\n"
+            "GEMDOS 0x004c Pterm(code=-2) = -2\n" +
+                pexec + " = -2\n");
+}
+
+// A fault inside the child ends the run there: its parent's Pexec never
+// got an answer, and the trace says so at the end.
+TEST_F(PexecCalls, TraceMarksAPexecTheRunEndedIn) {
+  machine::trace_enabled = true;
+  testing::internal::CaptureStderr();
+  pexec0();
+  end_held_trace_lines();
+  end_held_trace_lines();  // once only
+  const std::string lines = testing::internal::GetCapturedStderr();
+  machine::trace_enabled = false;
+  EXPECT_NE(lines.find("GEMDOS 0x004b Pexec(mode=0, name=0x007000 \"CHILD.TOS\", tail=0x000000, "
+                       "env=0x000000) = no answer: the run ended in the child\n"),
+            std::string::npos)
+      << lines;
+  EXPECT_EQ(lines.find("Pexec", lines.find("no answer") + 1), std::string::npos) << lines;
 }
 
 TEST_F(PexecCalls, ChildMemoryStaysAboveItsBasepage) {

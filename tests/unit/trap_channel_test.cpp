@@ -7,8 +7,11 @@
 #include "cpu/cpu_state.h"
 #include "machine/emu_memory.h"
 #include "machine/memory_bus.h"
+#include "machine/os_rom.h"
 #include "machine/run_state.h"
+#include "machine/trace.h"
 #include "oscalls/install.h"
+#include "oscalls/line_a.h"
 
 using namespace machine;
 
@@ -73,6 +76,75 @@ TEST(TrapChannelTable, OsCallChannelsDecodeToTheirLayers) {
   // Vector 1 has no stub and TRAP #0 no channel.
   EXPECT_EQ(find_trap_channel(0xFFFF04), nullptr);
   EXPECT_EQ(find_trap_channel(0xFFFF80), nullptr);
+}
+
+// The ROM's Line-A stub hands over its A7, the frame (SR, then the PC of
+// the opcode). The sixteen calls return past the opcode through the ROM's
+// RTE, silently; any other Line-A opcode is the fault it always was.
+struct LineACase {
+  uint16_t opcode;
+  bool served;
+};
+
+class LineAChannel : public ::testing::TestWithParam<LineACase> {};
+
+TEST_P(LineAChannel, ServesTheSixteenCallsAndFaultsTheRest) {
+  fresh_machine();
+  constexpr uint32_t kFrame = 0x7FFA, kOpcodeAt = 0x12000, kStubPc = 0xFE0166;
+  poke16(kFrame, 0x0304);
+  poke32(kFrame + 2, kOpcodeAt);
+  poke16(kOpcodeAt, GetParam().opcode);
+  m68k::cpu.pc = kStubPc;
+  m68k::set_register(m68k::kD0 + 1, 0x11111111);
+  testing::internal::CaptureStdout();
+  Write32(0xFFFF28, kFrame);
+  const std::string out = testing::internal::GetCapturedStdout();
+  if (GetParam().served) {
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(machine::quit_flag, 0u);
+    EXPECT_EQ(m68k::cpu.pc, kRomExceptionReturn);
+    EXPECT_EQ(peek32(kFrame + 2), kOpcodeAt + 2);
+    EXPECT_EQ(peek16(kFrame), 0x0304u) << "the frame's SR comes back as it was";
+    EXPECT_EQ(m68k::get_register(nullptr, m68k::kD0 + 1), 0x11111111u);
+  } else {
+    EXPECT_EQ(out.rfind("LINE-A EMULATOR: ", 0), 0u) << out;
+    EXPECT_EQ(machine::quit_flag, 1u);
+    EXPECT_EQ(peek32(kFrame + 2), kOpcodeAt);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Opcodes, LineAChannel,
+                         ::testing::Values(LineACase{0xA000, true}, LineACase{0xA00A, true},
+                                           LineACase{0xA00F, true}, LineACase{0xA010, false},
+                                           LineACase{0xAFFF, false}, LineACase{0x4E71, false}),
+                         [](const auto& info) {
+                           char name[16];
+                           std::snprintf(name, sizeof name, "Opcode%04X", info.param.opcode);
+                           return std::string(name);
+                         });
+
+// The memory above the ROM stays as the set-up left it until the program
+// asks where the variables are.
+TEST(LineAChannel, VariablesAppearAtTheFirstInitialize) {
+  fresh_machine();
+  poke32(0x7FFC, 0x12000);
+  poke16(0x12000, 0xA000);
+  EXPECT_EQ(peek16(oscalls::kLineAVariables - 44), 0u);
+  Write32(0xFFFF28, 0x7FFA);
+  EXPECT_EQ(m68k::get_register(nullptr, m68k::kA0), oscalls::kLineAVariables);
+  EXPECT_EQ(peek16(oscalls::kLineAVariables - 44), 79u) << "text columns - 1";
+  EXPECT_EQ(peek16(oscalls::kLineAVariables - 42), 24u) << "text rows - 1";
+}
+
+TEST(LineAChannel, TraceNamesTheCall) {
+  fresh_machine();
+  poke32(0x7FFC, 0x12000);
+  poke16(0x12000, 0xA00A);
+  machine::trace_enabled = true;
+  testing::internal::CaptureStderr();
+  Write32(0xFFFF28, 0x7FFA);
+  machine::trace_enabled = false;
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "LINE-A 0xa00a Hide mouse: nothing to draw\n");
 }
 
 TEST(TrapChannelTable, UnhandledWriteReportsAddressAndValue) {

@@ -8,19 +8,7 @@
      probe  the later-OS probes and the version
      trap2  the old terminate call through the AES/VDI trap */
 #include "rt.h"
-
-#define GEMDOS(...)                                \
-  do {                                             \
-    const unsigned short block_[] = {__VA_ARGS__}; \
-    return __trap1(block_, sizeof block_);         \
-  } while (0)
-#define BIOS(...)                                  \
-  do {                                             \
-    const unsigned short block_[] = {__VA_ARGS__}; \
-    return __trap13(block_, sizeof block_);        \
-  } while (0)
-#define HI(x) ((unsigned short)((unsigned long)(x) >> 16))
-#define LO(x) ((unsigned short)(unsigned long)(x))
+#include "tos_block.h"
 
 static long Cconout(unsigned short c) { GEMDOS(0x02, c); }
 static long Cauxout(unsigned short c) { GEMDOS(0x04, c); }

@@ -4,7 +4,8 @@
 | address, so the whole fault report is known in advance.
 |
 |   i illegal instruction   z zero divide     c CHK out of bounds
-|   v TRAPV                 p privilege       a line A     f line F
+|   v TRAPV                 p privilege       f line F
+|   a line A past the 16 Line-A calls (those return)
 |   t TRAP #0 (no handler)  r I/O read        w I/O write
 
 	.section .text.start,"ax"
@@ -85,7 +86,7 @@ f_privilege:
 	move.w	#0x2700,sr
 	.org	0x150
 f_line_a:
-	.word	0xa00a
+	.word	0xa010			| past the 16 Line-A calls: no call
 	.org	0x160
 f_line_f:
 	.word	0xf00f

@@ -39,12 +39,14 @@ int main(int argc, char** argv) {
 
   long free_size = Malloc(-1);
   check("Malloc(-1) after the blocks", free_size, (long)(top - (unsigned long)(b + 14)));
-  check("a block ending at the memory top is refused", Malloc(free_size), 0);
+  check("a byte more than the free size is refused", Malloc(free_size + 1), 0);
   check("nothing moved after a refusal", Malloc(-1), free_size);
   check("a huge size is refused, not wrapped", Malloc(0x7FFFFFFF), 0);
   long last = Malloc(free_size - 2);
-  check("the largest block that fits", last, b + 14);
+  check("a block two bytes short of the top", last, b + 14);
   check("two bytes are left", Malloc(-1), 2);
-  check("nothing fits now", Malloc(2), 0);
+  check("the free size is granted whole, up to the top", Malloc(2), (long)(top - 2));
+  check("nothing is left", Malloc(-1), 0);
+  check("nothing fits now", Malloc(1), 0);
   return check_failures();
 }

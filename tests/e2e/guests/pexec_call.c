@@ -1,9 +1,7 @@
 /* Pexec for the Pexec guests, kept out of the shared runtime so that the
    other guests (and the shipped example) stay byte for byte the same. */
 #include "pexec_call.h"
-
-#define HI(x) ((unsigned short)((unsigned long)(x) >> 16))
-#define LO(x) ((unsigned short)(unsigned long)(x))
+#include "tos_block.h"
 
 long Pexec(unsigned short mode, const char* name, const void* tail, const void* env) {
   const unsigned short block[] = {0x4B,     mode,     HI(name), LO(name),

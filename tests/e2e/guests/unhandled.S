@@ -18,13 +18,16 @@ _start:
 	SHOWD0
 	GEMDOS	0x50			| no name
 	SHOWD0
+	GEMDOS	0xff			| Syield, the last number of the classic OS
+	SHOWD0
+	| From 0x100 up: calls of a later OS, answered without a message.
 	GEMDOS	0x14a			| named by its first row
 	SHOWD0
 	GEMDOS	0x183			| the last row
 	SHOWD0
 	GEMDOS	0xffff
 	SHOWD0
-	GEMDOS	0x154			| Ssystem: no message
+	GEMDOS	0x154			| Ssystem
 	SHOWD0
 
 	PRINT	"answers at the end of input:\n"
@@ -45,7 +48,7 @@ _start:
 	SHOWD0
 	BIOS	0x04			| Rwabs
 	SHOWD0
-	BIOS	0x0b			| Kbshift, the last row
+	BIOS	0x09			| Mediach
 	SHOWD0
 	BIOS	0x0c			| no name
 	SHOWD0

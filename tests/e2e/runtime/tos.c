@@ -1,12 +1,5 @@
 #include "tos.h"
-
-#define HI(x) ((unsigned short)((unsigned long)(x) >> 16))
-#define LO(x) ((unsigned short)(unsigned long)(x))
-#define GEMDOS(...)                                \
-  do {                                             \
-    const unsigned short block_[] = {__VA_ARGS__}; \
-    return __trap1(block_, sizeof block_);         \
-  } while (0)
+#include "tos_block.h"
 
 long gemdos_call(unsigned short function) {
   GEMDOS(function);

@@ -2,14 +2,7 @@
    They live apart from tos.c so that guests that do not call them, the
    shipped example among them, link exactly as before. */
 #include "tos.h"
-
-#define HI(x) ((unsigned short)((unsigned long)(x) >> 16))
-#define LO(x) ((unsigned short)(unsigned long)(x))
-#define GEMDOS(...)                                \
-  do {                                             \
-    const unsigned short block_[] = {__VA_ARGS__}; \
-    return __trap1(block_, sizeof block_);         \
-  } while (0)
+#include "tos_block.h"
 
 long Dsetdrv(unsigned short drive) {
   GEMDOS(0x0E, drive);

@@ -1,3 +1,5 @@
+// A piece of cpu/decode_table.cpp, the one file that includes it.
+//
 // ABCD, SBCD, NBCD: packed-decimal bytes with the X flag as carry/borrow.
 //
 // Z is only ever cleared, never set, so a multi-byte decimal chain that
@@ -103,9 +105,14 @@ constexpr void add_pair_rows(RowSink& add_row, uint32_t base, const char* family
 }  // namespace
 
 constexpr void add_bcd_rows(RowSink& add_row) {
+  // 1100 xxx1 0000 0yyy  ABCD Dy,Dx
+  // 1100 xxx1 0000 1yyy  ABCD -(Ay),-(Ax)
   add_pair_rows<Bcd::Add>(add_row, 0xC100, "ABCD");
+  // 1000 xxx1 0000 0yyy  SBCD Dy,Dx
+  // 1000 xxx1 0000 1yyy  SBCD -(Ay),-(Ax)
   add_pair_rows<Bcd::Sub>(add_row, 0x8100, "SBCD");
   // Eight data-alterable modes; the generator adds (A7)+ and -(A7).
+  // 0100 1000 00 eee eee  NBCD <ea>
   add_ea_rows<Size::Byte, false>(add_row, DataAlterable{}, 0x4800, "NBCD",
                                  []<Ea M>() -> Handler { return &op_nbcd<M>; });
 }

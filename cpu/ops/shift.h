@@ -1,3 +1,5 @@
+// A piece of cpu/decode_table.cpp, the one file that includes it.
+//
 // ASL, ASR, LSL, LSR, ROL, ROR, ROXL, ROXR.
 //
 // Each operation is defined once, as a function of (operand, count, X) that
@@ -267,13 +269,37 @@ constexpr void add_operation_rows(RowSink& add_row, const ShiftKind& k) {
 }  // namespace
 
 constexpr void add_shift_rows(RowSink& add_row) {
+  // 1110 qqq0 ss00 0rrr  ASR #<count>,Dn
+  // 1110 xxx0 ss10 0yyy  ASR Dx,Dy
+  // 1110 0000 11 eee eee  ASR <ea>
   add_operation_rows<Asr>(add_row, {0, 0, {"ASR.b", "ASR.w", "ASR.l"}});
+  // 1110 qqq1 ss00 0rrr  ASL #<count>,Dn
+  // 1110 xxx1 ss10 0yyy  ASL Dx,Dy
+  // 1110 0001 11 eee eee  ASL <ea>
   add_operation_rows<Asl>(add_row, {0, 1, {"ASL.b", "ASL.w", "ASL.l"}});
+  // 1110 qqq0 ss00 1rrr  LSR #<count>,Dn
+  // 1110 xxx0 ss10 1yyy  LSR Dx,Dy
+  // 1110 0010 11 eee eee  LSR <ea>
   add_operation_rows<Lsr>(add_row, {1, 0, {"LSR.b", "LSR.w", "LSR.l"}});
+  // 1110 qqq1 ss00 1rrr  LSL #<count>,Dn
+  // 1110 xxx1 ss10 1yyy  LSL Dx,Dy
+  // 1110 0011 11 eee eee  LSL <ea>
   add_operation_rows<Lsl>(add_row, {1, 1, {"LSL.b", "LSL.w", "LSL.l"}});
+  // 1110 qqq0 ss01 0rrr  ROXR #<count>,Dn
+  // 1110 xxx0 ss11 0yyy  ROXR Dx,Dy
+  // 1110 0100 11 eee eee  ROXR <ea>
   add_operation_rows<Roxr>(add_row, {2, 0, {"ROXR.b", "ROXR.w", "ROXR.l"}});
+  // 1110 qqq1 ss01 0rrr  ROXL #<count>,Dn
+  // 1110 xxx1 ss11 0yyy  ROXL Dx,Dy
+  // 1110 0101 11 eee eee  ROXL <ea>
   add_operation_rows<Roxl>(add_row, {2, 1, {"ROXL.b", "ROXL.w", "ROXL.l"}});
+  // 1110 qqq0 ss01 1rrr  ROR #<count>,Dn
+  // 1110 xxx0 ss11 1yyy  ROR Dx,Dy
+  // 1110 0110 11 eee eee  ROR <ea>
   add_operation_rows<Ror>(add_row, {3, 0, {"ROR.b", "ROR.w", "ROR.l"}});
+  // 1110 qqq1 ss01 1rrr  ROL #<count>,Dn
+  // 1110 xxx1 ss11 1yyy  ROL Dx,Dy
+  // 1110 0111 11 eee eee  ROL <ea>
   add_operation_rows<Rol>(add_row, {3, 1, {"ROL.b", "ROL.w", "ROL.l"}});
 }
 

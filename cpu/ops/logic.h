@@ -1,3 +1,5 @@
+// A piece of cpu/decode_table.cpp, the one file that includes it.
+//
 // AND, OR, EOR and their immediate forms, NOT, TST, TAS, EXT, SWAP, and the
 // immediate operations on CCR and SR. The operations live in alu_ops.h.
 #pragma once
@@ -93,19 +95,39 @@ constexpr void add_logic_rows(RowSink& add_row) {
   const SizedName and_name{{"AND.b", "AND.w", "AND.l"}};
   const SizedName or_name{{"OR.b", "OR.w", "OR.l"}};
   const SizedName eor_name{{"EOR.b", "EOR.w", "EOR.l"}};
+  // 1100 rrr0 ss eee eee  AND <ea>,Dn
+  // 1100 rrr1 ss eee eee  AND Dn,<ea>
   add_register_rows<And>(add_row, 0xC000, and_name);
+  // 1000 rrr0 ss eee eee  OR <ea>,Dn
+  // 1000 rrr1 ss eee eee  OR Dn,<ea>
   add_register_rows<Or>(add_row, 0x8000, or_name);
   // EOR exists only as Dn,<ea>, including Dn as the destination.
+  // 1011 rrr1 ss eee eee  EOR Dn,<ea>
   for_each_size([&]<Size S>() {
     add_ea_rows<S, true>(add_row, DataAlterable{}, 0xB100 | kSizeBits<S>, eor_name.of<S>(),
                          []<Ea M>() -> Handler { return &dn_to_ea<Eor, S, M>; });
   });
+  // 0000 0000 ss eee eee  ORI #<data>,<ea>
+  // 0000 0000 0011 1100  ORI #<data>,CCR
+  // 0000 0000 0111 1100  ORI #<data>,SR
   add_immediate_rows<Or>(add_row, 0x0000, or_name, "ORItoCCR", "ORItoSR");
+  // 0000 0010 ss eee eee  ANDI #<data>,<ea>
+  // 0000 0010 0011 1100  ANDI #<data>,CCR
+  // 0000 0010 0111 1100  ANDI #<data>,SR
   add_immediate_rows<And>(add_row, 0x0200, and_name, "ANDItoCCR", "ANDItoSR");
+  // 0000 1010 ss eee eee  EORI #<data>,<ea>
+  // 0000 1010 0011 1100  EORI #<data>,CCR
+  // 0000 1010 0111 1100  EORI #<data>,SR
   add_immediate_rows<Eor>(add_row, 0x0A00, eor_name, "EORItoCCR", "EORItoSR");
 
   const SizedName not_name{{"NOT.b", "NOT.w", "NOT.l"}};
   const SizedName tst_name{{"TST.b", "TST.w", "TST.l"}};
+  // 0100 0110 ss eee eee  NOT <ea>
+  // 0100 1010 ss eee eee  TST <ea>
+  // 0100 1010 11 eee eee  TAS <ea>
+  // 0100 1000 1000 0rrr  EXT.W Dn
+  // 0100 1000 1100 0rrr  EXT.L Dn
+  // 0100 1000 0100 0rrr  SWAP Dn
   for_each_size([&]<Size S>() {
     add_single_rows<Not, S>(add_row, DataAlterable{}, 0x4600 | kSizeBits<S>, not_name.of<S>());
     add_single_rows<Tst, S>(add_row, DataAlterable{}, 0x4A00 | kSizeBits<S>, tst_name.of<S>());

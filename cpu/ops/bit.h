@@ -1,3 +1,5 @@
+// A piece of cpu/decode_table.cpp, the one file that includes it.
+//
 // BTST, BCHG, BCLR, BSET.
 //
 // One handler template serves all four: the operation says what becomes of
@@ -95,9 +97,17 @@ constexpr void add_instruction_rows(RowSink& add_row, const BitKind& k) {
 }  // namespace
 
 constexpr void add_bit_rows(RowSink& add_row) {
+  // 0000 rrr1 00 eee eee  BTST Dn,<ea>
+  // 0000 1000 00 eee eee  BTST #<data>,<ea>
   add_instruction_rows<Btst, RegisterTestTargets, TestTargets>(add_row, {0, "BTST", 6, 4});
+  // 0000 rrr1 01 eee eee  BCHG Dn,<ea>
+  // 0000 1000 01 eee eee  BCHG #<data>,<ea>
   add_instruction_rows<Bchg, AlterableTargets, AlterableTargets>(add_row, {1, "BCHG", 8, 8});
+  // 0000 rrr1 10 eee eee  BCLR Dn,<ea>
+  // 0000 1000 10 eee eee  BCLR #<data>,<ea>
   add_instruction_rows<Bclr, AlterableTargets, AlterableTargets>(add_row, {2, "BCLR", 10, 8});
+  // 0000 rrr1 11 eee eee  BSET Dn,<ea>
+  // 0000 1000 11 eee eee  BSET #<data>,<ea>
   add_instruction_rows<Bset, AlterableTargets, AlterableTargets>(add_row, {3, "BSET", 8, 8});
 }
 

@@ -1,3 +1,5 @@
+// A piece of cpu/decode_table.cpp, the one file that includes it.
+//
 // MULU.W, MULS.W, DIVU.W, DIVS.W: a 16-bit source against the data register
 // in bits 9-11, which receives the 32-bit product, or the remainder and
 // quotient of its 32-bit dividend.
@@ -104,6 +106,10 @@ constexpr void add_timed_rows(RowSink& add_row, EaList<Ms...>, const MulDivForm&
 }  // namespace
 
 constexpr void add_muldiv_rows(RowSink& add_row) {
+  // 1100 rrr0 11 eee eee  MULU.W <ea>,Dn
+  // 1100 rrr1 11 eee eee  MULS.W <ea>,Dn
+  // 1000 rrr0 11 eee eee  DIVU.W <ea>,Dn
+  // 1000 rrr1 11 eee eee  DIVS.W <ea>,Dn
   add_timed_rows<MulDiv::Mulu>(add_row, DataModes{}, {0xC0C0, "MULU", 70, 40, 27});
   add_timed_rows<MulDiv::Muls>(add_row, DataModes{}, {0xC1C0, "MULS", 70, 42, 28});
   add_timed_rows<MulDiv::Divu>(add_row, DataModes{}, {0x80C0, "DIVU", 140, 108, 44});

@@ -1,3 +1,5 @@
+// A piece of cpu/decode_table.cpp, the one file that includes it.
+//
 // MOVE, MOVEA, MOVEQ, MOVEM, MOVEP, LEA, PEA, EXG, LINK, UNLK, moves to and from SR, CCR and USP.
 #pragma once
 
@@ -237,8 +239,16 @@ void op_unlk_a7() {
 }  // namespace
 
 constexpr void add_move_rows(RowSink& add_row) {
+  // 0111 rrr0 dddd dddd  MOVEQ #<data>,Dn
   add_row(&op_moveq, 0xF100, 0x7000, "MOVE.q");
 
+  // The destination of MOVE is register then mode (rrr mmm), the source
+  // mode then register; the size field reads 01 byte, 11 word, 10 long.
+  // 0001 rrr mmm eee eee  MOVE.B <ea>,<ea>
+  // 0011 rrr mmm eee eee  MOVE.W <ea>,<ea>
+  // 0010 rrr mmm eee eee  MOVE.L <ea>,<ea>
+  // 0011 rrr0 01 eee eee  MOVEA.W <ea>,An
+  // 0010 rrr0 01 eee eee  MOVEA.L <ea>,An
   add_move_size<Size::Byte>(add_row, MoveByteSources{}, MoveByteDests{}, 0x1000, "MOVE.b");
   add_move_size<Size::Word>(add_row, AllModes{}, DataAlterable{}, 0x3000, "MOVE.w");
   add_move_size<Size::Long>(add_row, AllModes{}, DataAlterable{}, 0x2000, "MOVE.l");
@@ -247,6 +257,11 @@ constexpr void add_move_rows(RowSink& add_row) {
   add_ea_rows<Size::Long, true>(add_row, AllModes{}, 0x2040, "MOVEA.l",
                                 []<Ea M>() -> Handler { return &op_movea<Size::Long, M>; });
 
+  // 0100 0000 11 eee eee  MOVE SR,<ea>
+  // 0100 0100 11 eee eee  MOVE <ea>,CCR
+  // 0100 0110 11 eee eee  MOVE <ea>,SR
+  // 0100 1110 0110 0rrr  MOVE An,USP
+  // 0100 1110 0110 1rrr  MOVE USP,An
   add_ea_rows<Size::Word, false>(add_row, DataAlterable{}, 0x40C0, "MOVEfromSR",
                                  []<Ea M>() -> Handler { return &op_move_from_sr<M>; });
   add_ea_rows<Size::Word, false>(add_row, DataModes{}, 0x44C0, "MOVEtoCCR",
@@ -256,6 +271,8 @@ constexpr void add_move_rows(RowSink& add_row) {
   add_row(&op_move_to_usp, 0xFFF8, 0x4E60, "MOVEtoUSP");
   add_row(&op_move_from_usp, 0xFFF8, 0x4E68, "MOVEfromUSP");
 
+  // 0100 1000 1z eee eee  MOVEM <list>,<ea>
+  // 0100 1100 1z eee eee  MOVEM <ea>,<list>
   add_ea_rows<Size::Word, false>(
       add_row, MovemToMemoryModes{}, 0x4880, "MOVEM.w",
       []<Ea M>() -> Handler { return &op_movem_to_memory<Size::Word, M>; });
@@ -269,20 +286,29 @@ constexpr void add_move_rows(RowSink& add_row) {
       add_row, MovemToRegisterModes{}, 0x4CC0, "MOVEM.l",
       []<Ea M>() -> Handler { return &op_movem_to_registers<Size::Long, M>; });
 
+  // 0000 xxx1 0z00 1yyy  MOVEP (d16,Ay),Dx
+  // 0000 xxx1 1z00 1yyy  MOVEP Dx,(d16,Ay)
   add_row(&op_movep<Size::Word, false>, 0xF1F8, 0x0108, "MOVEP.w");
   add_row(&op_movep<Size::Long, false>, 0xF1F8, 0x0148, "MOVEP.l");
   add_row(&op_movep<Size::Word, true>, 0xF1F8, 0x0188, "MOVEP.w");
   add_row(&op_movep<Size::Long, true>, 0xF1F8, 0x01C8, "MOVEP.l");
 
+  // 0100 rrr1 11 eee eee  LEA <ea>,An
+  // 0100 1000 01 eee eee  PEA <ea>
   add_ea_rows<Size::Long, true>(add_row, ControlModes{}, 0x41C0, "LEA",
                                 []<Ea M>() -> Handler { return &op_lea<M>; });
   add_ea_rows<Size::Long, false>(add_row, ControlModes{}, 0x4840, "PEA",
                                  []<Ea M>() -> Handler { return &op_pea<M>; });
 
+  // 1100 xxx1 0100 0yyy  EXG Dx,Dy
+  // 1100 xxx1 0100 1yyy  EXG Ax,Ay
+  // 1100 xxx1 1000 1yyy  EXG Dx,Ay
   add_row(&op_exg<ExgKind::DataData>, 0xF1F8, 0xC140, "EXG");
   add_row(&op_exg<ExgKind::AddrAddr>, 0xF1F8, 0xC148, "EXG");
   add_row(&op_exg<ExgKind::DataAddr>, 0xF1F8, 0xC188, "EXG");
 
+  // 0100 1110 0101 0rrr  LINK An,#<displacement>
+  // 0100 1110 0101 1rrr  UNLK An
   add_row(&op_link<false>, 0xFFF8, 0x4E50, "LINK");
   add_row(&op_link<true>, 0xFFFF, 0x4E57, "LINK");
   add_row(&op_unlk, 0xFFF8, 0x4E58, "UNLINK");

@@ -1,3 +1,5 @@
+// A piece of cpu/decode_table.cpp, the one file that includes it.
+//
 // Program control: Bcc, BRA, BSR, DBcc, Scc, JMP, JSR, RTS, RTR, NOP.
 //
 // Every condition gets its own handler per form, so no handler looks at the
@@ -158,6 +160,11 @@ constexpr void add_jump_rows(RowSink& add_row, std::index_sequence<I...>) {
 template <unsigned CC>
 constexpr void add_condition_rows(RowSink& add_row) {
   const uint32_t cc = CC << 8;
+  // 0110 cccc dddd dddd  Bcc <label>  (displacement 0000 0000: a word follows)
+  // 0110 0000 dddd dddd  BRA <label>
+  // 0110 0001 dddd dddd  BSR <label>
+  // 0101 cccc 1100 1rrr  DBcc Dn,<label>
+  // 0101 cccc 11 eee eee  Scc <ea>
   // Branch slot: 0 is BRA, 1 is BSR. A byte displacement of 0x00 selects the
   // word form; 0xFF belongs to the long form of later models, whose rows
   // replace those slots.
@@ -185,7 +192,12 @@ constexpr void add_all_condition_rows(RowSink& add_row, std::index_sequence<CC..
 
 constexpr void add_flow_rows(RowSink& add_row) {
   add_all_condition_rows(add_row, std::make_index_sequence<16>{});
+  // 0100 1110 11 eee eee  JMP <ea>
+  // 0100 1110 10 eee eee  JSR <ea>
   add_jump_rows(add_row, std::make_index_sequence<std::size(kControl)>{});
+  // 0100 1110 0111 0101  RTS
+  // 0100 1110 0111 0111  RTR
+  // 0100 1110 0111 0001  NOP
   add_row(&op_rts, 0xFFFF, 0x4E75, "RTS", 16, 16, 10);
   add_row(&op_rtr, 0xFFFF, 0x4E77, "RTR", 20, 20, 14);
   add_row(&op_nop, 0xFFFF, 0x4E71, "NOP", 4, 4, 2);

@@ -1,3 +1,5 @@
+// A piece of cpu/decode_table.cpp, the one file that includes it.
+//
 // The instructions that raise or leave exceptions (TRAP, TRAPV, CHK, RTE,
 // STOP, RESET) and the rows of lines A and F; ILLEGAL and the line handlers
 // themselves live with exception processing in exceptions.cpp.
@@ -68,9 +70,17 @@ void op_reset() {
 constexpr void add_exception_rows(RowSink& add_row) {
   // Generic rows: the whole of lines A and F. Coprocessor rows that refine
   // line F come with the later-model family.
+  // 1010 .... .... ....  line A
+  // 1111 .... .... ....  line F
   add_row(&op_line_a, 0xF000, 0xA000, "lineA", 4, 4, 4);
   add_row(&op_line_f, 0xF000, 0xF000, "lineF", 4, 4, 4);
 
+  // 0100 1110 0100 vvvv  TRAP #<vector>
+  // 0100 1010 1111 1100  ILLEGAL
+  // 0100 1110 0111 0110  TRAPV
+  // 0100 1110 0111 0011  RTE
+  // 0100 1110 0111 0010  STOP #<data>
+  // 0100 1110 0111 0000  RESET
   add_row(&op_trap, 0xFFF0, 0x4E40, "TRAP", 34, 38, 20);
   add_row(&op_illegal, 0xFFFF, 0x4AFC, "illegal", 34, 38, 20);
   add_row(&op_trapv, 0xFFFF, 0x4E76, "TRAPV", 4, 4, 4);
@@ -78,6 +88,7 @@ constexpr void add_exception_rows(RowSink& add_row) {
   add_row(&op_stop, 0xFFFF, 0x4E72, "STOP", 4, 4, 8);
   add_row(&op_reset, 0xFFFF, 0x4E70, "RESET", 132, 130, 255);
 
+  // 0100 rrr1 10 eee eee  CHK.W <ea>,Dn
   add_ea_rows<Size::Word, true>(add_row, DataModes{}, 0x4180, "CHK",
                                 []<Ea M>() -> Handler { return &op_chk<M>; });
 }

@@ -1,3 +1,5 @@
+// A piece of cpu/decode_table.cpp, the one file that includes it.
+//
 // ADD, SUB and CMP in all their forms (register, memory, address, immediate,
 // quick, extended, CMPM), NEG, NEGX and CLR. The operations themselves live
 // in alu_ops.h; this file holds the operand shapes peculiar to arithmetic
@@ -144,15 +146,36 @@ constexpr void add_unary_rows(RowSink& add_row, uint32_t base, const SizedName& 
 }  // namespace
 
 constexpr void add_arith_rows(RowSink& add_row) {
+  // 1101 rrr0 ss eee eee  ADD <ea>,Dn
+  // 1101 rrr1 ss eee eee  ADD Dn,<ea>
+  // 0000 0110 ss eee eee  ADDI #<data>,<ea>
+  // 0101 qqq0 ss eee eee  ADDQ #<data>,<ea>
+  // 1101 xxx1 ss00 0yyy  ADDX Dy,Dx
+  // 1101 xxx1 ss00 1yyy  ADDX -(Ay),-(Ax)
+  // 1101 rrrz 11 eee eee  ADDA <ea>,An
   add_add_sub_rows<Add, AddAddress, AddX>(add_row, 0xD000, SizedName{{"ADD.b", "ADD.w", "ADD.l"}},
                                           SizedName{{nullptr, "ADDA.w", "ADDA.l"}},
                                           SizedName{{"ADDX.b", "ADDX.w", "ADDX.l"}}, 0x0600,
                                           0x5000);
+  // 1001 rrr0 ss eee eee  SUB <ea>,Dn
+  // 1001 rrr1 ss eee eee  SUB Dn,<ea>
+  // 0000 0100 ss eee eee  SUBI #<data>,<ea>
+  // 0101 qqq1 ss eee eee  SUBQ #<data>,<ea>
+  // 1001 xxx1 ss00 0yyy  SUBX Dy,Dx
+  // 1001 xxx1 ss00 1yyy  SUBX -(Ay),-(Ax)
+  // 1001 rrrz 11 eee eee  SUBA <ea>,An
   add_add_sub_rows<Sub, SubAddress, SubX>(add_row, 0x9000, SizedName{{"SUB.b", "SUB.w", "SUB.l"}},
                                           SizedName{{nullptr, "SUBA.w", "SUBA.l"}},
                                           SizedName{{"SUBX.b", "SUBX.w", "SUBX.l"}}, 0x0400,
                                           0x5100);
+  // 1011 rrr0 ss eee eee  CMP <ea>,Dn
+  // 0000 1100 ss eee eee  CMPI #<data>,<ea>
+  // 1011 xxx1 ss00 1yyy  CMPM (Ay)+,(Ax)+
+  // 1011 rrrz 11 eee eee  CMPA <ea>,An
   add_compare_rows(add_row);
+  // 0100 0000 ss eee eee  NEGX <ea>
+  // 0100 0010 ss eee eee  CLR <ea>
+  // 0100 0100 ss eee eee  NEG <ea>
   add_unary_rows<NegX>(add_row, 0x4000, SizedName{{"NEGX.b", "NEGX.w", "NEGX.l"}});
   add_unary_rows<Clr>(add_row, 0x4200, SizedName{{"CLR.b", "CLR.w", "CLR.l"}});
   add_unary_rows<Neg>(add_row, 0x4400, SizedName{{"NEG.b", "NEG.w", "NEG.l"}});
