@@ -27,7 +27,6 @@
 	.globl	command_tail_field	| The header long holding the command tail buffer's address.
 	.globl	load_address		| Where the runner loads the program file raw.
 	.globl	first_basepage		| The first program's basepage, 256 bytes below its text.
-	.globl	empty_environment	| The 16 zero bytes below the first basepage: an empty environment.
 	.globl	entry_sr		| The SR a program starts with: user mode, interrupt mask 7.
 	.globl	memory_top_variable	| The system variable holding the top of the memory programs get.
 	.globl	exception_stubs		| Vector 2's stub; each later vector's lies 4 bytes on.
@@ -45,7 +44,8 @@
 
 | --- Layouts ----------------------------------------------------------------
 
-| The program file's header, read where the runner loaded the file.
+| The program file's header, read where the runner loaded the file (the host
+| names the same fields in machine/program_file.h).
 ph_text_length	= 0x02
 ph_data_length	= 0x06
 ph_bss_length	= 0x0A
@@ -53,7 +53,8 @@ ph_symbols_length = 0x0E
 ph_absolute	= 0x1A		| non-zero: the program is not relocated
 ph_size		= 0x1C		| the text follows the header
 
-| The basepage: 256 bytes below a program's text that describe it.
+| The basepage: 256 bytes below a program's text that describe it (the host
+| names the same fields in machine/basepage.h).
 bp_lowest	= 0x00		| the first byte of the program's memory
 bp_memory_end	= 0x04		| the first byte above it
 bp_text		= 0x08

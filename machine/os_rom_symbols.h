@@ -25,8 +25,6 @@ inline constexpr uint32_t kCommandTailField = 0xFE0024;
 inline constexpr uint32_t kLoadAddress = 0x125DC;
 // The first program's basepage, 256 bytes below its text.
 inline constexpr uint32_t kFirstBasepage = 0x124F8;
-// The 16 zero bytes below the first basepage: an empty environment.
-inline constexpr uint32_t kEmptyEnvironment = 0x124E8;
 // The SR a program starts with: user mode, interrupt mask 7.
 inline constexpr uint32_t kEntrySr = 0x700;
 // The system variable holding the top of the memory programs get.

@@ -11,6 +11,17 @@ namespace machine {
 inline constexpr uint32_t kProgramHeaderSize = 28;
 inline constexpr uint32_t kProgramMagic = 0x601A;
 
+// The header's fields (big-endian; machine/os_rom.s names the same ph_*):
+// the magic word, the four segment lengths, and the word that, non-zero,
+// marks a program that is not to be relocated. The longs between the
+// lengths and that word (reserved, program flags) are read by nobody.
+inline constexpr uint32_t kProgramHeaderMagic = 0x00;
+inline constexpr uint32_t kProgramHeaderTextLength = 0x02;
+inline constexpr uint32_t kProgramHeaderDataLength = 0x06;
+inline constexpr uint32_t kProgramHeaderBssLength = 0x0A;
+inline constexpr uint32_t kProgramHeaderSymbolsLength = 0x0E;
+inline constexpr uint32_t kProgramHeaderAbsoluteFlag = 0x1A;
+
 struct ProgramHeader {
   uint32_t text = 0, data = 0, bss = 0, symbols = 0;
   bool absolute = false;  // the no-relocation word is set
@@ -21,7 +32,10 @@ struct ProgramHeader {
   uint64_t relocation_at() const { return kProgramHeaderSize + image() + symbols; }
 };
 
-// The file's longs are big-endian.
+// The file's words and longs are big-endian.
+inline uint32_t big_endian16(const uint8_t* p) {
+  return (uint32_t{p[0]} << 8) | p[1];
+}
 inline uint32_t big_endian32(const uint8_t* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
 }

@@ -1,6 +1,7 @@
 #include "oscalls/memory.h"
 
 #include "machine/emu_memory.h"
+#include "machine/os_rom_symbols.h"
 #include "oscalls/os_call_table.h"
 #include "oscalls/program_loader.h"
 
@@ -16,7 +17,7 @@ constexpr uint32_t kMallocFreeQuery = 0xFFFFFFFF;
 }  // namespace
 
 uint32_t malloc_top() {
-  return malloc_limit != 0 ? malloc_limit : machine::peek32(kMemoryTopAddress);
+  return malloc_limit != 0 ? malloc_limit : machine::peek32(machine::kMemoryTopVariable);
 }
 
 // A bump allocator. Sizes are unsigned: a request that would reach past the

@@ -10,7 +10,8 @@ namespace oscalls {
 extern uint32_t malloc_next;
 
 // Where Malloc must stop in a running child (the end of its memory); 0 for
-// the first program, which reads the memory top at 0x436.
+// the first program, which reads the memory top the ROM set
+// (machine::kMemoryTopVariable).
 extern uint32_t malloc_limit;
 
 // The lowest block a running child may Mshrink (its basepage), and the
@@ -19,9 +20,6 @@ extern uint32_t malloc_limit;
 // for the first program, which may shrink any block.
 extern uint32_t mshrink_floor;
 extern uint32_t malloc_floor;
-
-// The long at 0x436: the top of the memory Malloc hands out.
-inline constexpr uint32_t kMemoryTopAddress = 0x436;
 
 // The first address Malloc may not hand out now.
 uint32_t malloc_top();

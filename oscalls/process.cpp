@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cpu/cpu_state.h"
+#include "machine/basepage.h"
 #include "machine/emu_memory.h"
 #include "machine/os_rom.h"
 #include "machine/run_state.h"
@@ -18,6 +19,7 @@ namespace oscalls {
 
 namespace {
 
+using machine::kBasepageSize;
 using machine::peek16;
 using machine::peek32;
 using machine::poke16;
@@ -25,10 +27,7 @@ using machine::poke32;
 
 constexpr uint32_t kSupervisorBit = 0x2000;
 // A child starts as the first program does: user mode, interrupt mask 7.
-constexpr uint32_t kChildEntrySr = 0x0700;
-// The ROM header's LoadAddress; the first program's basepage lies 0xE4 below.
-constexpr uint32_t kLoadAddressField = machine::kOsRomBase + 0x0C;
-constexpr uint32_t kFirstBasepageOffset = 0xE4;
+constexpr uint32_t kChildEntrySr = machine::kEntrySr;
 
 // The parent as its Pexec left it, and what the memory and DTA go back to
 // when the child ends.
@@ -54,8 +53,10 @@ constexpr unsigned kPreparedSlots = 8;
 Prepared prepared[kPreparedSlots];
 unsigned next_prepared;
 
+// Where the ROM's reset routine put it: below the load address its header
+// names.
 uint32_t first_basepage() {
-  return peek32(kLoadAddressField) - kFirstBasepageOffset;
+  return peek32(machine::kLoadAddressField) - (machine::kLoadAddress - machine::kFirstBasepage);
 }
 
 uint32_t current_basepage() {
@@ -81,10 +82,11 @@ uint32_t limit_below_parent_stacks(uint32_t start) {
 NewProcess new_process(uint32_t tail, uint32_t env) {
   NewProcess p;
   p.parent = current_basepage();
-  p.start = std::max(malloc_next, peek32(p.parent + 0x18) + peek32(p.parent + 0x1C));
+  p.start = std::max(malloc_next, peek32(p.parent + machine::kBasepageBss) +
+                                      peek32(p.parent + machine::kBasepageBssLength));
   p.limit = limit_below_parent_stacks(p.start);
   p.tail = tail;
-  p.environment = env != 0 ? env : peek32(p.parent + 0x2C);
+  p.environment = env != 0 ? env : peek32(p.parent + machine::kBasepageEnvironment);
   return p;
 }
 
@@ -128,16 +130,16 @@ void start_child(uint32_t basepage, uint32_t next, uint32_t limit, uint32_t mall
   malloc_limit = limit;
   mshrink_floor = basepage;
   malloc_floor = next;
-  set_dta(basepage + 0x80);
+  set_dta(basepage + machine::kBasepageCommandLine);
 
-  const uint32_t text = peek32(basepage + 0x08);
-  const uint32_t usp = (peek32(basepage + 0x04) & ~1u) - 8;
+  const uint32_t text = peek32(basepage + machine::kBasepageText);
+  const uint32_t usp = (peek32(basepage + machine::kBasepageMemoryEnd) & ~1u) - 8;
   poke32(usp, 0);
   poke32(usp + 4, basepage);
   for (unsigned r = m68k::kD0; r < m68k::kA7; ++r) m68k::set_register(r, 0);
   m68k::set_register(m68k::kA0 + 1, basepage);
   m68k::set_register(m68k::kA0 + 2, text);
-  m68k::set_register(m68k::kA0 + 3, peek32(basepage + 0x2C));
+  m68k::set_register(m68k::kA0 + 3, peek32(basepage + machine::kBasepageEnvironment));
   m68k::set_register(m68k::kA0 + 6, usp);
   m68k::set_register(m68k::kUSP, usp);
   const uint32_t frame = m68k::get_register(nullptr, m68k::kISP) - 6;
@@ -185,13 +187,14 @@ void prepare(uint32_t mode, uint32_t name, uint32_t tail, uint32_t env) {
 // still is the last one.
 void go(uint32_t basepage, bool free_at_end) {
   if (depth == kMaxChildDepth) return answer_error(kNotEnoughMemory);
-  const uint32_t hitpa = peek32(basepage + 0x04);
+  const uint32_t hitpa = peek32(basepage + machine::kBasepageMemoryEnd);
   if ((basepage & 1) != 0 || basepage < first_basepage() ||
       uint64_t{hitpa} < uint64_t{basepage} + kBasepageSize + kMinimumChildStack ||
       hitpa > machine::kIoRegionStart)
     return answer_error(kInvalidMemoryBlock);
   const uint32_t m = malloc_next;
-  uint32_t image_end = peek32(basepage + 0x18) + peek32(basepage + 0x1C);
+  uint32_t image_end =
+      peek32(basepage + machine::kBasepageBss) + peek32(basepage + machine::kBasepageBssLength);
   if (image_end < basepage + kBasepageSize || image_end > hitpa)
     image_end = basepage + kBasepageSize;
   const bool owns_rest = m >= hitpa;

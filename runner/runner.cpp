@@ -131,9 +131,9 @@ bool machine_setup() {
   oscalls::reset_processes();
   oscalls::install_os_calls();
   machine::install_os_rom();
-  load_address = machine::peek32(machine::kOsRomBase + 0x0C);
+  load_address = machine::peek32(machine::kLoadAddressField);
   if (!machine::os_rom_magic_ok()) return false;
-  command_tail_address = machine::peek32(machine::kOsRomBase + 0x24);
+  command_tail_address = machine::peek32(machine::kCommandTailField);
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "machine/os_rom_symbols.h"
 #include "runner/command_line.h"
 
 namespace runner {
@@ -14,7 +15,7 @@ extern uint32_t load_address;
 extern uint32_t command_tail_address;
 
 // Longest file that fits between the LoadAddress and the ROM.
-inline constexpr uint32_t kMaxProgramSize = 0xFE0000 - 0x125DC;
+inline constexpr uint32_t kMaxProgramSize = machine::kOsRomBase - machine::kLoadAddress;
 
 // Clears memory, frees the file table, installs the ROM; false when the ROM
 // magic is wrong.

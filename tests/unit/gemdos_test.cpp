@@ -15,6 +15,7 @@
 #include "cpu/cpu_state.h"
 #include "cpu_test_support.h"
 #include "machine/emu_memory.h"
+#include "machine/os_rom_symbols.h"
 #include "machine/run_state.h"
 #include "oscall_test_support.h"
 #include "oscalls/date_time.h"
@@ -40,7 +41,7 @@ class Gemdos : public ::testing::Test {
     cputest::reset_machine();
     machine::exit_code = 0;
     oscalls::malloc_next = 0x20000;
-    poke32(oscalls::kMemoryTopAddress, kTop);
+    poke32(machine::kMemoryTopVariable, kTop);
     m68k::set_register(m68k::kD0, kKeep);
     machine::write_guest_string(0x7000, "Hi!\r\n\x1A");
     machine::write_guest_string(0xFFFFFE, "abc");  // wraps to address 0

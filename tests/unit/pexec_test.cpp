@@ -13,6 +13,7 @@
 
 #include "cpu/cpu_state.h"
 #include "cpu_test_support.h"
+#include "machine/basepage.h"
 #include "machine/emu_memory.h"
 #include "machine/os_rom.h"
 #include "machine/trace.h"
@@ -28,6 +29,7 @@
 
 namespace {
 
+using machine::kBasepageSize;
 using machine::peek16;
 using machine::peek32;
 using machine::peek8;
@@ -96,7 +98,7 @@ class ChildPrograms : public ::testing::Test {
     home_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_);
     machine::write_guest_string(kName, "CHILD.TOS");
-    poke32(kMemoryTopAddress, kTop);
+    poke32(machine::kMemoryTopVariable, kTop);
   }
   void TearDown() override {
     for (HostFileSlot& slot : host_files)
@@ -293,7 +295,7 @@ TEST_F(ChildPrograms, CopiesTheCommandLineTerminated) {
   };
   for (const auto& r : rows) {
     machine::clear_memory();
-    poke32(kMemoryTopAddress, kTop);
+    poke32(machine::kMemoryTopVariable, kTop);
     machine::copy_to_guest(kTail, r.tail.data(), r.tail.size());
     NewProcess req = request();
     req.tail = r.tail.empty() ? 0 : kTail;
@@ -321,7 +323,7 @@ TEST_F(ChildPrograms, CopiesTheEnvironmentDoublyTerminated) {
   };
   for (const auto& r : rows) {
     machine::clear_memory();
-    poke32(kMemoryTopAddress, kTop);
+    poke32(machine::kMemoryTopVariable, kTop);
     machine::copy_to_guest(kEnv, r.env.data(), r.env.size());
     NewProcess req = request();
     req.environment = r.env.empty() ? 0 : kEnv;
