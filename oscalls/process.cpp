@@ -11,7 +11,7 @@
 #include "oscalls/dir_search.h"
 #include "oscalls/file_calls.h"
 #include "oscalls/host_files.h"
-#include "oscalls/memory.h"
+#include "oscalls/malloc_calls.h"
 #include "oscalls/os_call_table.h"
 #include "oscalls/program_loader.h"
 
@@ -34,8 +34,8 @@ constexpr uint32_t kChildEntrySr = machine::kEntrySr;
 struct ChildRecord {
   uint32_t registers[16];  // D0-D7, A0-A7 (A7: the supervisor stack at the TRAP frame)
   uint32_t usp, sr, pc;    // PC: the instruction after the channel write, the stub's RTE
-  uint32_t malloc_after;   // the parent's next Malloc address once the child ends
-  uint32_t malloc_limit, mshrink_floor, malloc_floor, dta;
+  MallocState malloc;      // the parent's, its next address as it is once the child ends
+  uint32_t dta;
   uint32_t basepage;  // the child's
 };
 
@@ -82,8 +82,8 @@ uint32_t limit_below_parent_stacks(uint32_t start) {
 NewProcess new_process(uint32_t tail, uint32_t env) {
   NewProcess p;
   p.parent = current_basepage();
-  p.start = std::max(malloc_next, peek32(p.parent + machine::kBasepageBss) +
-                                      peek32(p.parent + machine::kBasepageBssLength));
+  p.start = std::max(malloc_state.next, peek32(p.parent + machine::kBasepageBss) +
+                                            peek32(p.parent + machine::kBasepageBssLength));
   p.limit = limit_below_parent_stacks(p.start);
   p.tail = tail;
   p.environment = env != 0 ? env : peek32(p.parent + machine::kBasepageEnvironment);
@@ -117,19 +117,14 @@ void start_child(uint32_t basepage, uint32_t next, uint32_t limit, uint32_t mall
   rec.usp = m68k::get_register(nullptr, m68k::kUSP);
   rec.sr = m68k::get_register(nullptr, m68k::kSR);
   rec.pc = m68k::get_register(nullptr, m68k::kPC);
-  rec.malloc_after = malloc_after;
-  rec.malloc_limit = malloc_limit;
-  rec.mshrink_floor = mshrink_floor;
-  rec.malloc_floor = malloc_floor;
+  rec.malloc = malloc_state;
+  rec.malloc.next = malloc_after;
   rec.dta = dta();
   rec.basepage = basepage;
   ++depth;
   set_file_owner(static_cast<uint8_t>(depth));
 
-  malloc_next = next;
-  malloc_limit = limit;
-  mshrink_floor = basepage;
-  malloc_floor = next;
+  malloc_state = MallocState::for_child(basepage, next, limit);
   set_dta(basepage + machine::kBasepageCommandLine);
 
   const uint32_t text = peek32(basepage + machine::kBasepageText);
@@ -161,7 +156,7 @@ void load_and_go(uint32_t name, uint32_t tail, uint32_t env) {
   if (depth == kMaxChildDepth) return answer_error(kNotEnoughMemory);
   const NewProcess request = new_process(tail, env);
   LoadedProcess p;
-  const uint32_t parent_next = malloc_next;
+  const uint32_t parent_next = malloc_state.next;
   if (const int32_t error = load_program_file(name, request, p)) return answer_error(error);
   start_child(p.basepage, p.image_end, request.limit, parent_next);
 }
@@ -176,7 +171,7 @@ void prepare(uint32_t mode, uint32_t name, uint32_t tail, uint32_t env) {
       mode == 3 ? load_program_file(name, request, p) : create_basepage(request, p);
   if (error != 0) return answer_error(error);
   remember_prepared(p);
-  malloc_next = std::max(malloc_next, malloc_top());
+  malloc_state.next = std::max(malloc_state.next, malloc_top());
   set_d0(p.basepage);
 }
 
@@ -192,7 +187,7 @@ void go(uint32_t basepage, bool free_at_end) {
       uint64_t{hitpa} < uint64_t{basepage} + kBasepageSize + kMinimumChildStack ||
       hitpa > machine::kIoRegionStart)
     return answer_error(kInvalidMemoryBlock);
-  const uint32_t m = malloc_next;
+  const uint32_t m = malloc_state.next;
   uint32_t image_end =
       peek32(basepage + machine::kBasepageBss) + peek32(basepage + machine::kBasepageBssLength);
   if (image_end < basepage + kBasepageSize || image_end > hitpa)
@@ -211,9 +206,7 @@ void reset_processes() {
   reset_held_trace_lines();
   for (Prepared& p : prepared) p = Prepared{};
   next_prepared = 0;
-  malloc_limit = 0;
-  mshrink_floor = 0;
-  malloc_floor = 0;
+  start_malloc(0);
   set_file_owner(0);
 }
 
@@ -232,10 +225,7 @@ void terminate_program(uint16_t code) {
   close_files_owned_by(static_cast<uint8_t>(depth));
   --depth;
   set_file_owner(static_cast<uint8_t>(depth));
-  malloc_next = rec.malloc_after;
-  malloc_limit = rec.malloc_limit;
-  mshrink_floor = rec.mshrink_floor;
-  malloc_floor = rec.malloc_floor;
+  malloc_state = rec.malloc;
   set_dta(rec.dta);
   // The SR first: it sets S (as in the parent's handler) without moving A7,
   // so that A7 below becomes the parent's supervisor stack at its frame.

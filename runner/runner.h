@@ -20,8 +20,8 @@ inline constexpr uint32_t kMaxProgramSize = machine::kOsRomBase - machine::kLoad
 // Clears memory, frees the file table, installs the ROM; false when the ROM
 // magic is wrong.
 bool machine_setup();
-// Copies the open file raw to the LoadAddress through the BounceBuffer and
-// sets MallocNext. Returns the number of bytes loaded.
+// Copies the open file raw to the LoadAddress and starts the first
+// program's Malloc at its end. Returns the number of bytes loaded.
 uint32_t load_program(std::FILE* file);
 
 void write_memory_dump(const char* path);

@@ -1,4 +1,4 @@
-#include "oscalls/memory.h"
+#include "oscalls/malloc_calls.h"
 
 #include "machine/emu_memory.h"
 #include "machine/os_rom_symbols.h"
@@ -7,28 +7,30 @@
 
 namespace oscalls {
 
-uint32_t malloc_next;
-uint32_t malloc_limit;
-uint32_t mshrink_floor;
-uint32_t malloc_floor;
+MallocState malloc_state;
 
 namespace {
 constexpr uint32_t kMallocFreeQuery = 0xFFFFFFFF;
 }  // namespace
 
+void start_malloc(uint32_t first_free) {
+  malloc_state = MallocState{first_free, 0, 0, 0};
+}
+
 uint32_t malloc_top() {
-  return malloc_limit != 0 ? malloc_limit : machine::peek32(machine::kMemoryTopVariable);
+  return malloc_state.limit != 0 ? malloc_state.limit
+                                 : machine::peek32(machine::kMemoryTopVariable);
 }
 
 // A bump allocator. Sizes are unsigned: a request that would reach past the
 // memory top (computed without wrap-around) fails, so a huge or "negative"
-// size can never hand out memory above the top or move MallocNext down.
+// size can never hand out memory above the top or move `next` down.
 // Malloc(-1) answers the largest block a Malloc grants now: all that is left
 // below the top (programs size their buffers that way and take it whole).
 void malloc_call(uint32_t) {
   const uint32_t size = param_read32();
   const uint32_t top = malloc_top();
-  const uint32_t next = malloc_next;
+  const uint32_t next = malloc_state.next;
   if (size == kMallocFreeQuery) {
     set_d0(next < top ? top - next : 0);
     return;
@@ -39,7 +41,7 @@ void malloc_call(uint32_t) {
     return;
   }
   set_d0(next);
-  malloc_next = static_cast<uint32_t>(end);
+  malloc_state.next = static_cast<uint32_t>(end);
 }
 
 void mfree(uint32_t) {
@@ -54,12 +56,12 @@ void mshrink(uint32_t) {
   param_read16();
   uint32_t block = param_read32();
   uint32_t new_size = param_read32();
-  if (block < mshrink_floor) {
+  if (block < malloc_state.lowest_block) {
     set_d0_signed(kInvalidMemoryBlock);
     return;
   }
   const uint32_t end = block + new_size;
-  malloc_next = end < malloc_floor ? malloc_floor : end;
+  malloc_state.next = end < malloc_state.lowest_next ? malloc_state.lowest_next : end;
   set_d0(0);
 }
 
