@@ -250,11 +250,12 @@ copy_command_tail:
 	move.b	(a0)+,(a6)+
 	dbra	d0,copy_command_tail
 
-| The entry state (machine/program_entry.h describes it, and a child that
-| Pexec starts gets the same): A0 zero, A1 the basepage, A2 the text, A3 the
-| environment; the user stack 8 bytes below the end of the program's memory,
-| a zero long and then the basepage's address at 4(A7), in A6 as well; user
-| mode with interrupt mask 7.
+| The entry state every program starts in, described for the host in
+| machine/program_entry.h (a child Pexec starts is set up from there): A0
+| zero, A1 the basepage, A2 the text, A3 the environment; the user stack 8
+| bytes below the end of the program's memory, a zero long and then the
+| basepage's address at 4(A7), in A6 as well; user mode with interrupt mask
+| 7 (entry_sr).
 start_program:
 	suba.l	a0,a0
 	lea	os_rom_base(pc),a6	| the program's memory ends at the ROM

@@ -1,11 +1,13 @@
 #include "oscalls/process.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "cpu/cpu_state.h"
 #include "machine/basepage.h"
 #include "machine/emu_memory.h"
 #include "machine/os_rom.h"
+#include "machine/program_entry.h"
 #include "machine/run_state.h"
 #include "machine/trace.h"
 #include "oscalls/dir_search.h"
@@ -26,8 +28,6 @@ using machine::poke16;
 using machine::poke32;
 
 constexpr uint32_t kSupervisorBit = 0x2000;
-// A child starts as the first program does: user mode, interrupt mask 7.
-constexpr uint32_t kChildEntrySr = machine::kEntrySr;
 
 // The parent as its Pexec left it, and what the memory and DTA go back to
 // when the child ends.
@@ -105,12 +105,11 @@ uint32_t take_prepared_region(uint32_t basepage) {
   return basepage;
 }
 
-// Saves the parent, then makes the CPU the child's: its registers, its user
-// stack below its memory end (the basepage address at 4(A7), as the first
-// program has it), and a frame under the parent's TRAP frame that the stub's
-// RTE takes into the child's text in user mode. The child's supervisor
-// stack thus starts below the parent's frame, which stays intact for the
-// return.
+// Saves the parent, then makes the CPU the child's, in the entry state every
+// program starts in (machine/program_entry.h): its registers and its user
+// stack, and a frame under the parent's TRAP frame that the stub's RTE takes
+// into the child's text in user mode. The child's supervisor stack thus
+// starts below the parent's frame, which stays intact for the return.
 void start_child(uint32_t basepage, uint32_t next, uint32_t limit, uint32_t malloc_after) {
   ChildRecord& rec = children[depth];
   for (unsigned r = 0; r < 16; ++r) rec.registers[r] = m68k::get_register(nullptr, r);
@@ -127,22 +126,18 @@ void start_child(uint32_t basepage, uint32_t next, uint32_t limit, uint32_t mall
   malloc_state = MallocState::for_child(basepage, next, limit);
   set_dta(basepage + machine::kBasepageCommandLine);
 
-  const uint32_t text = peek32(basepage + machine::kBasepageText);
-  const uint32_t usp = (peek32(basepage + machine::kBasepageMemoryEnd) & ~1u) - 8;
-  poke32(usp, 0);
-  poke32(usp + 4, basepage);
-  for (unsigned r = m68k::kD0; r < m68k::kA7; ++r) m68k::set_register(r, 0);
-  m68k::set_register(m68k::kA0 + 1, basepage);
-  m68k::set_register(m68k::kA0 + 2, text);
-  m68k::set_register(m68k::kA0 + 3, peek32(basepage + machine::kBasepageEnvironment));
-  m68k::set_register(m68k::kA0 + 6, usp);
-  m68k::set_register(m68k::kUSP, usp);
+  const machine::ProgramEntry entry = machine::program_entry(basepage);
+  machine::write_entry_stack(entry);
+  for (unsigned r = m68k::kD0; r < m68k::kA0; ++r) m68k::set_register(r, 0);
+  for (unsigned i = 0; i < std::size(machine::kEntryAddressRegisters); ++i)
+    m68k::set_register(m68k::kA0 + i, entry.value(machine::kEntryAddressRegisters[i]));
+  m68k::set_register(m68k::kUSP, entry.user_stack);
   const uint32_t frame = m68k::get_register(nullptr, m68k::kISP) - 6;
-  poke16(frame, kChildEntrySr);
-  poke32(frame + 2, text);
+  poke16(frame, machine::kEntrySr);
+  poke32(frame + 2, entry.text);
   m68k::set_register(m68k::kISP, frame);
   machine::trace_printf("PEXEC child %u starts: basepage 0x%06x, text 0x%06x, memory to 0x%06x\n",
-                        depth, basepage, text, limit);
+                        depth, basepage, entry.text, limit);
   // The parent's answer is the child's code: its Pexec line waits for it.
   hold_trace_line();
 }

@@ -141,8 +141,10 @@ bool relocate(std::FILE* file, const ProgramHeader& header, uint32_t text) {
     poke32(at, machine::peek32(at) + text);
   };
   uint64_t bad = 0;
-  return machine::walk_relocations(first_offset, header.image(), next_byte, fix_up, bad) ==
-         machine::RelocationWalk::kComplete;
+  // The host reads the table from the file: it must end with its 0 byte.
+  return machine::walk_relocations(machine::TableEnd::kEndByteRequired, first_offset,
+                                   header.image(), next_byte, fix_up,
+                                   bad) == machine::RelocationWalk::kComplete;
 }
 
 }  // namespace
