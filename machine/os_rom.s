@@ -55,7 +55,7 @@ ph_size		= 0x1C		| the text follows the header
 
 | The basepage: 256 bytes below a program's text that describe it (the host
 | names the same fields in machine/basepage.h).
-bp_lowest	= 0x00		| the first byte of the program's memory
+bp_memory_start = 0x00		| the first byte of the program's memory
 bp_memory_end	= 0x04		| the first byte above it
 bp_text		= 0x08
 bp_text_length	= 0x0C
@@ -237,15 +237,18 @@ finish_basepage:
 	| length, the same A3.
 	movea.l	environment_field(pc),a3
 	move.l	a3,bp_environment(a1)
-	move.l	a1,bp_lowest(a1)
+	move.l	a1,bp_memory_start(a1)
 	lea	bp_command_line(a1),a6
 	move.l	a6,bp_dta(a1)
-	move.l	a6,-(a7)		| Fsetdta(basepage + 0x80), from supervisor mode
+	| Fsetdta(basepage + 0x80), so the host's DTA is the program's from the
+	| start; called from supervisor mode, the stub finds the parameters on
+	| this stack.
+	move.l	a6,-(a7)
 	move.w	#fsetdta,-(a7)
 	trap	#1
 	addq.l	#6,a7
 	lea	command_tail_buffer(pc),a0
-	moveq	#(bp_size - bp_command_line - 1),d0
+	moveq	#(bp_size - bp_command_line - 1),d0	| 128 bytes: DBRA runs count + 1 times
 copy_command_tail:
 	move.b	(a0)+,(a6)+
 	dbra	d0,copy_command_tail

@@ -94,7 +94,7 @@ const uint8_t kOsRomImage[kOsRomSize] = {
     0x45, 0xEE, 0x00, 0x1C,                          // FE0100  lea ph_size(a6),a2
     0x26, 0x7A, 0xFF, 0x0E,                          // FE0104  movea.l environment_field(pc),a3
     0x23, 0x4B, 0x00, 0x2C,                          // FE0108  move.l a3,bp_environment(a1)
-    0x22, 0x89,                                      // FE010C  move.l a1,bp_lowest(a1)
+    0x22, 0x89,                                      // FE010C  move.l a1,bp_memory_start(a1)
     0x4D, 0xE9, 0x00, 0x80,                          // FE010E  lea bp_command_line(a1),a6
     0x23, 0x4E, 0x00, 0x20,                          // FE0112  move.l a6,bp_dta(a1)
     0x2F, 0x0E,                                      // FE0116  move.l a6,-(a7)
