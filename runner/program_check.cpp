@@ -27,7 +27,10 @@ ProgramCheck check_program(uint32_t load_address, uint32_t file_size, uint32_t m
     return result;
   }
 
-  if (header.absolute || tables_at + 4 > file_size) return result;
+  // A file that ends inside the table's leading long still has one: the ROM
+  // reads it from memory, the file's last bytes followed by the zeros after
+  // it, and would apply whatever fix-up that makes.
+  if (header.absolute || tables_at >= file_size) return result;
   const uint32_t first = machine::peek32(load_address + static_cast<uint32_t>(tables_at));
   uint64_t at = tables_at + 4;
   auto next_byte = [&]() -> int {
