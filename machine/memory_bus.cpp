@@ -4,29 +4,37 @@
 
 #include "machine/cpu_link.h"
 #include "machine/fault_report.h"
+#include "machine/os_rom_symbols.h"
 #include "machine/run_state.h"
 #include "machine/trace.h"
 
 namespace machine {
 
+namespace {
+// The channel the ROM's stub for exception vector `vector` writes to.
+constexpr uint32_t exception_channel(unsigned vector) {
+  return kExceptionChannels + 4 * vector;
+}
+}  // namespace
+
 const TrapChannel kTrapChannels[] = {
     {0xFFFA42, ChannelAction::kBusErrorRedirect, nullptr},
-    {0xFFFF00, ChannelAction::kFault, "CPU EXCEPTION: "},
-    {0xFFFF08, ChannelAction::kFault, "BUS ERROR: "},
-    {0xFFFF0C, ChannelAction::kFault, "ADDRESS ERROR: "},
-    {0xFFFF10, ChannelAction::kFault, "ILLEGAL INSTRUCTION: "},
-    {0xFFFF14, ChannelAction::kFault, "DIVIDE BY ZERO: "},
-    {0xFFFF18, ChannelAction::kFault, "CHK/CHK2: "},
-    {0xFFFF1C, ChannelAction::kFault, "TRAP: "},
-    {0xFFFF20, ChannelAction::kFault, "PRIVILEGE VIOLATION: "},
-    {0xFFFF24, ChannelAction::kFault, "TRACE: "},
-    {0xFFFF28, ChannelAction::kLineA, "LINE-A EMULATOR: "},
-    {0xFFFF2C, ChannelAction::kFault, "LINE-F EMULATOR: "},
-    {0xFFFF30, ChannelAction::kFault, "RESERVED EXCEPTION: "},
-    {0xFFFF84, ChannelAction::kOsCall, nullptr, OsChannel::kGemdos},
-    {0xFFFF88, ChannelAction::kOsCall, nullptr, OsChannel::kAesVdi},
-    {0xFFFFB4, ChannelAction::kOsCall, nullptr, OsChannel::kBios},
-    {0xFFFFB8, ChannelAction::kOsCall, nullptr, OsChannel::kXbios},
+    {exception_channel(0), ChannelAction::kFault, "CPU EXCEPTION: "},
+    {exception_channel(2), ChannelAction::kFault, "BUS ERROR: "},
+    {exception_channel(3), ChannelAction::kFault, "ADDRESS ERROR: "},
+    {exception_channel(4), ChannelAction::kFault, "ILLEGAL INSTRUCTION: "},
+    {exception_channel(5), ChannelAction::kFault, "DIVIDE BY ZERO: "},
+    {exception_channel(6), ChannelAction::kFault, "CHK/CHK2: "},
+    {exception_channel(7), ChannelAction::kFault, "TRAP: "},
+    {exception_channel(8), ChannelAction::kFault, "PRIVILEGE VIOLATION: "},
+    {exception_channel(9), ChannelAction::kFault, "TRACE: "},
+    {exception_channel(10), ChannelAction::kLineA, "LINE-A EMULATOR: "},
+    {exception_channel(11), ChannelAction::kFault, "LINE-F EMULATOR: "},
+    {exception_channel(12), ChannelAction::kFault, "RESERVED EXCEPTION: "},
+    {kGemdosChannel, ChannelAction::kOsCall, nullptr, OsChannel::kGemdos},
+    {kAesVdiChannel, ChannelAction::kOsCall, nullptr, OsChannel::kAesVdi},
+    {kBiosChannel, ChannelAction::kOsCall, nullptr, OsChannel::kBios},
+    {kXbiosChannel, ChannelAction::kOsCall, nullptr, OsChannel::kXbios},
 };
 
 namespace {

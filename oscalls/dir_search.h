@@ -11,6 +11,9 @@
 
 #include <cstdint>
 
+#include "machine/basepage.h"
+#include "machine/os_rom_symbols.h"
+
 namespace oscalls {
 
 // DTA layout.
@@ -23,8 +26,8 @@ inline constexpr uint32_t kDtaNameBytes = 14;
 inline constexpr uint32_t kDtaBytes = 44;
 
 // The default DTA, as the OS gives a program before its first Fsetdta: the
-// command-line area of the basepage (which the ROM puts at 0x124F8).
-inline constexpr uint32_t kDefaultDta = 0x124F8 + 0x80;
+// command-line area of the first program's basepage.
+inline constexpr uint32_t kDefaultDta = machine::kFirstBasepage + machine::kBasepageCommandLine;
 
 // Forgets every search and puts the DTA back to its default.
 void reset_dir_search();

@@ -4,7 +4,7 @@
 #include "oscalls/date_time.h"
 #include "oscalls/file_calls.h"
 #include "oscalls/folder_calls.h"
-#include "oscalls/memory.h"
+#include "oscalls/malloc_calls.h"
 #include "oscalls/probes.h"
 #include "oscalls/process.h"
 

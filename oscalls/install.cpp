@@ -8,7 +8,6 @@
 #include "oscalls/gemdos.h"
 #include "oscalls/host_files.h"
 #include "oscalls/line_a.h"
-#include "oscalls/memory.h"
 #include "oscalls/process.h"
 
 namespace oscalls {
@@ -26,8 +25,7 @@ void install_os_calls() {
 void reset_os_state() {
   close_all_files();
   reset_host_files();  // the searches and the DTA too
-  reset_processes();
-  malloc_next = 0;
+  reset_processes();   // the Malloc state too
 }
 
 }  // namespace oscalls

@@ -1,16 +1,19 @@
 #include "oscalls/process.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "cpu/cpu_state.h"
+#include "machine/basepage.h"
 #include "machine/emu_memory.h"
 #include "machine/os_rom.h"
+#include "machine/program_entry.h"
 #include "machine/run_state.h"
 #include "machine/trace.h"
 #include "oscalls/dir_search.h"
 #include "oscalls/file_calls.h"
 #include "oscalls/host_files.h"
-#include "oscalls/memory.h"
+#include "oscalls/malloc_calls.h"
 #include "oscalls/os_call_table.h"
 #include "oscalls/program_loader.h"
 
@@ -18,25 +21,21 @@ namespace oscalls {
 
 namespace {
 
+using machine::kBasepageSize;
 using machine::peek16;
 using machine::peek32;
 using machine::poke16;
 using machine::poke32;
 
 constexpr uint32_t kSupervisorBit = 0x2000;
-// A child starts as the first program does: user mode, interrupt mask 7.
-constexpr uint32_t kChildEntrySr = 0x0700;
-// The ROM header's LoadAddress; the first program's basepage lies 0xE4 below.
-constexpr uint32_t kLoadAddressField = machine::kOsRomBase + 0x0C;
-constexpr uint32_t kFirstBasepageOffset = 0xE4;
 
 // The parent as its Pexec left it, and what the memory and DTA go back to
 // when the child ends.
 struct ChildRecord {
   uint32_t registers[16];  // D0-D7, A0-A7 (A7: the supervisor stack at the TRAP frame)
   uint32_t usp, sr, pc;    // PC: the instruction after the channel write, the stub's RTE
-  uint32_t malloc_after;   // the parent's next Malloc address once the child ends
-  uint32_t malloc_limit, mshrink_floor, malloc_floor, dta;
+  MallocState malloc;      // the parent's, its next address as it is once the child ends
+  uint32_t dta;
   uint32_t basepage;  // the child's
 };
 
@@ -54,8 +53,10 @@ constexpr unsigned kPreparedSlots = 8;
 Prepared prepared[kPreparedSlots];
 unsigned next_prepared;
 
+// Where the ROM's reset routine put it: below the load address its header
+// names.
 uint32_t first_basepage() {
-  return peek32(kLoadAddressField) - kFirstBasepageOffset;
+  return peek32(machine::kLoadAddressField) - (machine::kLoadAddress - machine::kFirstBasepage);
 }
 
 uint32_t current_basepage() {
@@ -81,10 +82,11 @@ uint32_t limit_below_parent_stacks(uint32_t start) {
 NewProcess new_process(uint32_t tail, uint32_t env) {
   NewProcess p;
   p.parent = current_basepage();
-  p.start = std::max(malloc_next, peek32(p.parent + 0x18) + peek32(p.parent + 0x1C));
+  p.start = std::max(malloc_state.next, peek32(p.parent + machine::kBasepageBss) +
+                                            peek32(p.parent + machine::kBasepageBssLength));
   p.limit = limit_below_parent_stacks(p.start);
   p.tail = tail;
-  p.environment = env != 0 ? env : peek32(p.parent + 0x2C);
+  p.environment = env != 0 ? env : peek32(p.parent + machine::kBasepageEnvironment);
   return p;
 }
 
@@ -103,49 +105,39 @@ uint32_t take_prepared_region(uint32_t basepage) {
   return basepage;
 }
 
-// Saves the parent, then makes the CPU the child's: its registers, its user
-// stack below its memory end (the basepage address at 4(A7), as the first
-// program has it), and a frame under the parent's TRAP frame that the stub's
-// RTE takes into the child's text in user mode. The child's supervisor
-// stack thus starts below the parent's frame, which stays intact for the
-// return.
+// Saves the parent, then makes the CPU the child's, in the entry state every
+// program starts in (machine/program_entry.h): its registers and its user
+// stack, and a frame under the parent's TRAP frame that the stub's RTE takes
+// into the child's text in user mode. The child's supervisor stack thus
+// starts below the parent's frame, which stays intact for the return.
 void start_child(uint32_t basepage, uint32_t next, uint32_t limit, uint32_t malloc_after) {
   ChildRecord& rec = children[depth];
   for (unsigned r = 0; r < 16; ++r) rec.registers[r] = m68k::get_register(nullptr, r);
   rec.usp = m68k::get_register(nullptr, m68k::kUSP);
   rec.sr = m68k::get_register(nullptr, m68k::kSR);
   rec.pc = m68k::get_register(nullptr, m68k::kPC);
-  rec.malloc_after = malloc_after;
-  rec.malloc_limit = malloc_limit;
-  rec.mshrink_floor = mshrink_floor;
-  rec.malloc_floor = malloc_floor;
+  rec.malloc = malloc_state;
+  rec.malloc.next = malloc_after;
   rec.dta = dta();
   rec.basepage = basepage;
   ++depth;
   set_file_owner(static_cast<uint8_t>(depth));
 
-  malloc_next = next;
-  malloc_limit = limit;
-  mshrink_floor = basepage;
-  malloc_floor = next;
-  set_dta(basepage + 0x80);
+  malloc_state = MallocState::for_child(basepage, next, limit);
+  set_dta(basepage + machine::kBasepageCommandLine);
 
-  const uint32_t text = peek32(basepage + 0x08);
-  const uint32_t usp = (peek32(basepage + 0x04) & ~1u) - 8;
-  poke32(usp, 0);
-  poke32(usp + 4, basepage);
-  for (unsigned r = m68k::kD0; r < m68k::kA7; ++r) m68k::set_register(r, 0);
-  m68k::set_register(m68k::kA0 + 1, basepage);
-  m68k::set_register(m68k::kA0 + 2, text);
-  m68k::set_register(m68k::kA0 + 3, peek32(basepage + 0x2C));
-  m68k::set_register(m68k::kA0 + 6, usp);
-  m68k::set_register(m68k::kUSP, usp);
+  const machine::ProgramEntry entry = machine::program_entry(basepage);
+  machine::write_entry_stack(entry);
+  for (unsigned r = m68k::kD0; r < m68k::kA0; ++r) m68k::set_register(r, 0);
+  for (unsigned i = 0; i < std::size(machine::kEntryAddressRegisters); ++i)
+    m68k::set_register(m68k::kA0 + i, entry.value(machine::kEntryAddressRegisters[i]));
+  m68k::set_register(m68k::kUSP, entry.user_stack);
   const uint32_t frame = m68k::get_register(nullptr, m68k::kISP) - 6;
-  poke16(frame, kChildEntrySr);
-  poke32(frame + 2, text);
+  poke16(frame, machine::kEntrySr);
+  poke32(frame + 2, entry.text);
   m68k::set_register(m68k::kISP, frame);
   machine::trace_printf("PEXEC child %u starts: basepage 0x%06x, text 0x%06x, memory to 0x%06x\n",
-                        depth, basepage, text, limit);
+                        depth, basepage, entry.text, limit);
   // The parent's answer is the child's code: its Pexec line waits for it.
   hold_trace_line();
 }
@@ -159,7 +151,7 @@ void load_and_go(uint32_t name, uint32_t tail, uint32_t env) {
   if (depth == kMaxChildDepth) return answer_error(kNotEnoughMemory);
   const NewProcess request = new_process(tail, env);
   LoadedProcess p;
-  const uint32_t parent_next = malloc_next;
+  const uint32_t parent_next = malloc_state.next;
   if (const int32_t error = load_program_file(name, request, p)) return answer_error(error);
   start_child(p.basepage, p.image_end, request.limit, parent_next);
 }
@@ -174,7 +166,7 @@ void prepare(uint32_t mode, uint32_t name, uint32_t tail, uint32_t env) {
       mode == 3 ? load_program_file(name, request, p) : create_basepage(request, p);
   if (error != 0) return answer_error(error);
   remember_prepared(p);
-  malloc_next = std::max(malloc_next, malloc_top());
+  malloc_state.next = std::max(malloc_state.next, malloc_top());
   set_d0(p.basepage);
 }
 
@@ -185,13 +177,14 @@ void prepare(uint32_t mode, uint32_t name, uint32_t tail, uint32_t env) {
 // still is the last one.
 void go(uint32_t basepage, bool free_at_end) {
   if (depth == kMaxChildDepth) return answer_error(kNotEnoughMemory);
-  const uint32_t hitpa = peek32(basepage + 0x04);
+  const uint32_t hitpa = peek32(basepage + machine::kBasepageMemoryEnd);
   if ((basepage & 1) != 0 || basepage < first_basepage() ||
       uint64_t{hitpa} < uint64_t{basepage} + kBasepageSize + kMinimumChildStack ||
       hitpa > machine::kIoRegionStart)
     return answer_error(kInvalidMemoryBlock);
-  const uint32_t m = malloc_next;
-  uint32_t image_end = peek32(basepage + 0x18) + peek32(basepage + 0x1C);
+  const uint32_t m = malloc_state.next;
+  uint32_t image_end =
+      peek32(basepage + machine::kBasepageBss) + peek32(basepage + machine::kBasepageBssLength);
   if (image_end < basepage + kBasepageSize || image_end > hitpa)
     image_end = basepage + kBasepageSize;
   const bool owns_rest = m >= hitpa;
@@ -208,9 +201,7 @@ void reset_processes() {
   reset_held_trace_lines();
   for (Prepared& p : prepared) p = Prepared{};
   next_prepared = 0;
-  malloc_limit = 0;
-  mshrink_floor = 0;
-  malloc_floor = 0;
+  start_malloc(0);
   set_file_owner(0);
 }
 
@@ -229,10 +220,7 @@ void terminate_program(uint16_t code) {
   close_files_owned_by(static_cast<uint8_t>(depth));
   --depth;
   set_file_owner(static_cast<uint8_t>(depth));
-  malloc_next = rec.malloc_after;
-  malloc_limit = rec.malloc_limit;
-  mshrink_floor = rec.mshrink_floor;
-  malloc_floor = rec.malloc_floor;
+  malloc_state = rec.malloc;
   set_dta(rec.dta);
   // The SR first: it sets S (as in the parent's handler) without moving A7,
   // so that A7 below becomes the parent's supervisor stack at its frame.

@@ -11,7 +11,8 @@ namespace oscalls {
 // Children running inside each other at most; one more Pexec answers -39.
 inline constexpr unsigned kMaxChildDepth = 16;
 
-// No child running, nothing prepared (machine set-up).
+// No child running, nothing prepared, and the first program's Malloc with
+// nothing loaded yet (machine set-up).
 void reset_processes();
 // How many children are running inside each other now.
 unsigned child_depth();

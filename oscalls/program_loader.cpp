@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "machine/basepage.h"
 #include "machine/emu_memory.h"
 #include "machine/os_rom.h"
 #include "machine/program_file.h"
@@ -18,6 +19,8 @@ using machine::peek8;
 using machine::poke32;
 using machine::poke8;
 
+using machine::kBasepageSize;
+using machine::kCommandLineBytes;
 using machine::ProgramHeader;
 
 // Long-aligned, as the first program's basepage is.
@@ -58,8 +61,8 @@ void copy_environment(uint32_t to, uint32_t env, uint32_t size) {
   poke8(to + size - 1, 0);
 }
 
-// Length byte and characters, up to and including a NUL; the last of the
-// 128 bytes is a NUL in any case.
+// Length byte and characters, up to and including a NUL (the length byte
+// and up to 126 more); the last of the 128 bytes is a NUL in any case.
 void copy_command_line(uint32_t to, uint32_t tail) {
   if (tail == 0) return;  // the cleared basepage holds an empty line
   for (uint32_t i = 0; i < kCommandLineBytes - 1; ++i) {
@@ -84,22 +87,23 @@ bool place(const NewProcess& request, uint64_t program_size, uint32_t& env_size,
 
 void write_basepage(const NewProcess& request, uint32_t env_size, const ProgramHeader& header,
                     const LoadedProcess& out) {
+  using namespace machine;
   const uint32_t bp = out.basepage;
   copy_environment(out.region_start, request.environment, env_size);
   clear_guest(bp, kBasepageSize);
   const uint32_t text = bp + kBasepageSize;
-  poke32(bp + 0x00, bp);
-  poke32(bp + 0x04, request.limit);
-  poke32(bp + 0x08, text);
-  poke32(bp + 0x0C, header.text);
-  poke32(bp + 0x10, text + header.text);
-  poke32(bp + 0x14, header.data);
-  poke32(bp + 0x18, text + header.text + header.data);
-  poke32(bp + 0x1C, header.bss);
-  poke32(bp + 0x20, bp + 0x80);
-  poke32(bp + 0x24, request.parent);
-  poke32(bp + 0x2C, out.region_start);
-  copy_command_line(bp + 0x80, request.tail);
+  poke32(bp + kBasepageMemoryStart, bp);
+  poke32(bp + kBasepageMemoryEnd, request.limit);
+  poke32(bp + kBasepageText, text);
+  poke32(bp + kBasepageTextLength, header.text);
+  poke32(bp + kBasepageData, text + header.text);
+  poke32(bp + kBasepageDataLength, header.data);
+  poke32(bp + kBasepageBss, text + header.text + header.data);
+  poke32(bp + kBasepageBssLength, header.bss);
+  poke32(bp + kBasepageDta, bp + kBasepageCommandLine);
+  poke32(bp + kBasepageParent, request.parent);
+  poke32(bp + kBasepageEnvironment, out.region_start);
+  copy_command_line(bp + kBasepageCommandLine, request.tail);
 }
 
 bool read_header(std::FILE* file, ProgramHeader& header) {
@@ -137,8 +141,10 @@ bool relocate(std::FILE* file, const ProgramHeader& header, uint32_t text) {
     poke32(at, machine::peek32(at) + text);
   };
   uint64_t bad = 0;
-  return machine::walk_relocations(first_offset, header.image(), next_byte, fix_up, bad) ==
-         machine::RelocationWalk::kComplete;
+  // The host reads the table from the file: it must end with its 0 byte.
+  return machine::walk_relocations(machine::TableEnd::kEndByteRequired, first_offset,
+                                   header.image(), next_byte, fix_up,
+                                   bad) == machine::RelocationWalk::kComplete;
 }
 
 }  // namespace

@@ -15,7 +15,6 @@ inline constexpr int32_t kNotEnoughMemory = -39;
 inline constexpr int32_t kInvalidMemoryBlock = -40;
 inline constexpr int32_t kNotProgramFile = -66;
 
-inline constexpr uint32_t kBasepageSize = 0x100;
 // Stack room a child must have above its BSS; less than this is "not enough
 // memory" rather than a program that overruns its stack at once.
 inline constexpr uint32_t kMinimumChildStack = 0x800;
@@ -23,10 +22,6 @@ inline constexpr uint32_t kMinimumChildStack = 0x800;
 // than the first program's ARGV environment can take, so that a parent's
 // argument list reaches its child whole.
 inline constexpr uint32_t kMaxEnvironment = 0x20000;
-// Bytes of the command line copied into the basepage: the length byte and
-// up to 126 more; the 128th byte is always a NUL.
-inline constexpr uint32_t kCommandLineBytes = 128;
-
 // Where a new basepage may go and what it is given.
 struct NewProcess {
   uint32_t start;        // first free byte (the parent's next Malloc address)

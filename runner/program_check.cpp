@@ -27,19 +27,23 @@ ProgramCheck check_program(uint32_t load_address, uint32_t file_size, uint32_t m
     return result;
   }
 
-  if (header.absolute || tables_at + 4 > file_size) return result;
+  // A file that ends inside the table's leading long still has one: the ROM
+  // reads it from memory, the file's last bytes followed by the zeros after
+  // it, and would apply whatever fix-up that makes.
+  if (header.absolute || tables_at >= file_size) return result;
   const uint32_t first = machine::peek32(load_address + static_cast<uint32_t>(tables_at));
-  // Past the file's end the ROM reads zeros, which end the table.
   uint64_t at = tables_at + 4;
   auto next_byte = [&]() -> int {
     const uint64_t here = at++;
     return here < file_size
                ? static_cast<int>(machine::peek8(load_address + static_cast<uint32_t>(here)))
-               : 0;
+               : -1;
   };
   uint64_t bad = 0;
+  // The ROM reads the table from memory: zeros follow the file.
   if (machine::walk_relocations(
-          first, image, next_byte, [](uint32_t) {}, bad) == machine::RelocationWalk::kOutsideImage)
+          machine::TableEnd::kZerosFollowTheFile, first, image, next_byte, [](uint32_t) {}, bad) ==
+      machine::RelocationWalk::kOutsideImage)
     result = {ProgramFault::kBadRelocation, bad, image};
   return result;
 }

@@ -14,7 +14,7 @@
 #include "machine/run_state.h"
 #include "oscalls/host_files.h"
 #include "oscalls/install.h"
-#include "oscalls/memory.h"
+#include "oscalls/malloc_calls.h"
 #include "oscalls/os_call_table.h"
 #include "oscalls/process.h"
 #include "runner/program_check.h"
@@ -32,6 +32,10 @@ uint32_t load_address;
 uint32_t command_tail_address;
 
 namespace {
+
+// The program file goes into guest memory through this buffer.
+constexpr size_t kLoadChunk = 4096;
+uint8_t load_buffer[kLoadChunk];
 
 // A million cycles: milliseconds of emulated work. The run loop flushes and
 // checks standard output and looks at end signals between timeslices; a
@@ -131,22 +135,22 @@ bool machine_setup() {
   oscalls::reset_processes();
   oscalls::install_os_calls();
   machine::install_os_rom();
-  load_address = machine::peek32(machine::kOsRomBase + 0x0C);
+  load_address = machine::peek32(machine::kLoadAddressField);
   if (!machine::os_rom_magic_ok()) return false;
-  command_tail_address = machine::peek32(machine::kOsRomBase + 0x24);
+  command_tail_address = machine::peek32(machine::kCommandTailField);
   return true;
 }
 
 uint32_t load_program(std::FILE* file) {
   uint32_t cursor = load_address;
   size_t n;
-  while ((n = std::fread(oscalls::bounce_buffer, 1, sizeof oscalls::bounce_buffer, file)) > 0) {
+  while ((n = std::fread(load_buffer, 1, sizeof load_buffer, file)) > 0) {
     // Never write past the space below the ROM; the caller refuses the run.
     if (cursor - load_address + n > kMaxProgramSize) return kMaxProgramSize + 1;
-    machine::copy_to_guest(cursor, oscalls::bounce_buffer, n);
+    machine::copy_to_guest(cursor, load_buffer, n);
     cursor += static_cast<uint32_t>(n);
   }
-  oscalls::malloc_next = cursor;
+  oscalls::start_malloc(cursor);
   return cursor - load_address;
 }
 

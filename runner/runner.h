@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "cpu/cpu_state.h"
+#include "machine/os_rom_symbols.h"
 #include "runner/command_line.h"
 
 namespace runner {
@@ -15,13 +16,13 @@ extern uint32_t load_address;
 extern uint32_t command_tail_address;
 
 // Longest file that fits between the LoadAddress and the ROM.
-inline constexpr uint32_t kMaxProgramSize = 0xFE0000 - 0x125DC;
+inline constexpr uint32_t kMaxProgramSize = machine::kOsRomBase - machine::kLoadAddress;
 
 // Clears memory, frees the file table, installs the ROM; false when the ROM
 // magic is wrong.
 bool machine_setup();
-// Copies the open file raw to the LoadAddress through the BounceBuffer and
-// sets MallocNext. Returns the number of bytes loaded.
+// Copies the open file raw to the LoadAddress and starts the first
+// program's Malloc at its end. Returns the number of bytes loaded.
 uint32_t load_program(std::FILE* file);
 
 void write_memory_dump(const char* path);

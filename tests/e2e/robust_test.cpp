@@ -309,6 +309,12 @@ const std::vector<ImageCase>& image_cases() {
       {"SymbolTableSkipped", image({.symbols = 8}, std::string(8, '\xFF') + be32(12) + '\0'), 3,
        ""},
       {"NoRelocationLong", image({}, ""), 3, ""},
+      // The leading long cut short by the file's end was not checked, and the
+      // ROM applied the fix-up its bytes and the zeros after them make: here
+      // inside its own reset routine.
+      {"RelocationLongCutShortIsChecked", image({}, std::string("\x00\xFC\xDB", 3)), 255,
+       "Program file @ relocates outside the program: offset 16571136 of 16 bytes\n"},
+      {"RelocationLongCutShortToZero", image({}, std::string("\x00\x00", 2)), 3, ""},
   };
   return cases;
 }

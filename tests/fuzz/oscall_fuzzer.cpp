@@ -16,7 +16,7 @@
 #include "machine/run_state.h"
 #include "oscalls/bios_xbios.h"
 #include "oscalls/gemdos.h"
-#include "oscalls/memory.h"
+#include "oscalls/malloc_calls.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   m68k::cpu = {};
   m68k::set_cpu_type(m68k::kM68000);
   m68k::pulse_reset();
-  oscalls::malloc_next = kMallocStart;
+  oscalls::malloc_state.next = kMallocStart;
   machine::copy_to_guest(kDataLow, in.here(), data_length);
   machine::copy_to_guest(kDataTop, in.here(), data_length);
   in.skip(data_length);

@@ -15,11 +15,12 @@
 #include "cpu/cpu_state.h"
 #include "cpu_test_support.h"
 #include "machine/emu_memory.h"
+#include "machine/os_rom_symbols.h"
 #include "machine/run_state.h"
 #include "oscall_test_support.h"
 #include "oscalls/date_time.h"
 #include "oscalls/host_files.h"
-#include "oscalls/memory.h"
+#include "oscalls/malloc_calls.h"
 
 namespace {
 
@@ -39,8 +40,8 @@ class Gemdos : public ::testing::Test {
   void SetUp() override {
     cputest::reset_machine();
     machine::exit_code = 0;
-    oscalls::malloc_next = 0x20000;
-    poke32(oscalls::kMemoryTopAddress, kTop);
+    oscalls::malloc_state.next = 0x20000;
+    poke32(machine::kMemoryTopVariable, kTop);
     m68k::set_register(m68k::kD0, kKeep);
     machine::write_guest_string(0x7000, "Hi!\r\n\x1A");
     machine::write_guest_string(0xFFFFFE, "abc");  // wraps to address 0
@@ -133,10 +134,10 @@ struct MallocCase {
 class GemdosMalloc : public Gemdos, public ::testing::WithParamInterface<MallocCase> {};
 
 TEST_P(GemdosMalloc, BumpsBelowTheMemoryTop) {
-  oscalls::malloc_next = GetParam().next;
+  oscalls::malloc_state.next = GetParam().next;
   call({W(0x48), L(GetParam().size)});
   EXPECT_EQ(d0(), GetParam().d0);
-  EXPECT_EQ(oscalls::malloc_next, GetParam().next_after);
+  EXPECT_EQ(oscalls::malloc_state.next, GetParam().next_after);
 }
 
 auto malloc_label = [](const auto& info) { return std::string(info.param.label); };
@@ -161,8 +162,8 @@ TEST_F(Gemdos, FreeQueryAnsweredMoreThanMallocGranted) {
     uint32_t next, limit;
   } rows[] = {{0x20000, 0}, {0x20003, 0}, {kTop - 1, 0}, {0x30000, 0x80000}};
   for (const auto& r : rows) {
-    oscalls::malloc_next = r.next;
-    oscalls::malloc_limit = r.limit;
+    oscalls::malloc_state.next = r.next;
+    oscalls::malloc_state.limit = r.limit;
     call({W(0x48), L(0xFFFFFFFF)});
     const uint32_t free_size = d0();
     call({W(0x48), L(free_size)});
@@ -172,7 +173,7 @@ TEST_F(Gemdos, FreeQueryAnsweredMoreThanMallocGranted) {
     call({W(0x48), L(1)});
     EXPECT_EQ(d0(), 0u) << std::hex << r.next;
   }
-  oscalls::malloc_limit = 0;
+  oscalls::malloc_state.limit = 0;
 }
 
 // Sizes are unsigned: what would wrap in 32 bits or count as negative
@@ -194,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Gemdos, MshrinkMovesNextToBlockPlusSize) {
   call({W(0x4A), W(0), L(0xFFFFFF00), L(0x200)});
-  EXPECT_EQ(oscalls::malloc_next, 0x100u);
+  EXPECT_EQ(oscalls::malloc_state.next, 0x100u);
   EXPECT_EQ(d0(), 0u);
   call({W(0x4A), W(0), L(0x40000), L(0x1234)});
   call({W(0x48), L(4)});

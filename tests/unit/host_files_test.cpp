@@ -17,7 +17,7 @@
 #include "machine/emu_memory.h"
 #include "oscalls/host_paths.h"
 #include "oscalls/install.h"
-#include "oscalls/memory.h"
+#include "oscalls/malloc_calls.h"
 
 namespace {
 
@@ -321,12 +321,12 @@ TEST_F(HostFiles, ResetOsStateClosesWhatTheLastProgramLeftOpen) {
   ASSERT_EQ(file_create(name("B")), 17);
   put_guest(kBuffer, "data");
   ASSERT_EQ(file_write(17, 4, kBuffer), 4);
-  malloc_next = 0x20000;
+  malloc_state.next = 0x20000;
   reset_os_state();
   EXPECT_EQ(file_text("B"), "data");
   EXPECT_EQ(file_write(17, 4, kBuffer), kInvalidHandle);
   EXPECT_EQ(file_create(name("C")), 16);
-  EXPECT_EQ(malloc_next, 0u);
+  EXPECT_EQ(malloc_state.next, 0u);
 }
 
 // --- seek ----------------------------------------------------------------------

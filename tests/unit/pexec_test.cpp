@@ -13,6 +13,7 @@
 
 #include "cpu/cpu_state.h"
 #include "cpu_test_support.h"
+#include "machine/basepage.h"
 #include "machine/emu_memory.h"
 #include "machine/os_rom.h"
 #include "machine/trace.h"
@@ -21,13 +22,14 @@
 #include "oscalls/file_calls.h"
 #include "oscalls/gemdos.h"
 #include "oscalls/host_files.h"
-#include "oscalls/memory.h"
+#include "oscalls/malloc_calls.h"
 #include "oscalls/os_call_table.h"
 #include "oscalls/process.h"
 #include "oscalls/program_loader.h"
 
 namespace {
 
+using machine::kBasepageSize;
 using machine::peek16;
 using machine::peek32;
 using machine::peek8;
@@ -96,7 +98,7 @@ class ChildPrograms : public ::testing::Test {
     home_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_);
     machine::write_guest_string(kName, "CHILD.TOS");
-    poke32(kMemoryTopAddress, kTop);
+    poke32(machine::kMemoryTopVariable, kTop);
   }
   void TearDown() override {
     for (HostFileSlot& slot : host_files)
@@ -293,7 +295,7 @@ TEST_F(ChildPrograms, CopiesTheCommandLineTerminated) {
   };
   for (const auto& r : rows) {
     machine::clear_memory();
-    poke32(kMemoryTopAddress, kTop);
+    poke32(machine::kMemoryTopVariable, kTop);
     machine::copy_to_guest(kTail, r.tail.data(), r.tail.size());
     NewProcess req = request();
     req.tail = r.tail.empty() ? 0 : kTail;
@@ -321,7 +323,7 @@ TEST_F(ChildPrograms, CopiesTheEnvironmentDoublyTerminated) {
   };
   for (const auto& r : rows) {
     machine::clear_memory();
-    poke32(kMemoryTopAddress, kTop);
+    poke32(machine::kMemoryTopVariable, kTop);
     machine::copy_to_guest(kEnv, r.env.data(), r.env.size());
     NewProcess req = request();
     req.environment = r.env.empty() ? 0 : kEnv;
@@ -352,7 +354,7 @@ class PexecCalls : public ChildPrograms {
     poke32(kParentBasepage + 0x18, 0x20000);  // the parent's BSS ends below kStart
     poke32(kParentBasepage + 0x1C, 0x100);
     poke32(kParentBasepage + 0x2C, kParentBasepage - 0x10);
-    malloc_next = kStart;
+    malloc_state.next = kStart;
     set_dta(kParentBasepage + 0x80);
     for (unsigned r = 0; r < 15; ++r) m68k::set_register(r, 0x01010101 * (r + 1));
     m68k::set_register(m68k::kA7, kFrame);
@@ -405,7 +407,7 @@ TEST_F(PexecCalls, StartsTheChildAndPtermHandsBackTheParent) {
   EXPECT_EQ(reg(m68k::kUSP), kParentUsp);
   EXPECT_EQ(reg(m68k::kSR), kParentSr);
   EXPECT_EQ(reg(m68k::kPC), kStubRte);
-  EXPECT_EQ(malloc_next, kStart);
+  EXPECT_EQ(malloc_state.next, kStart);
   EXPECT_EQ(dta(), kParentBasepage + 0x80);
   EXPECT_TRUE(host_files[0].in_use);   // the parent's file stays open
   EXPECT_FALSE(host_files[1].in_use);  // the child's is closed, its data on disk
@@ -455,16 +457,16 @@ TEST_F(PexecCalls, ChildMemoryStaysAboveItsBasepage) {
   EXPECT_EQ(reg(m68k::kD0), kTop - image_end);
   gemdos({W(0x4A), W(0), L(kParentBasepage), L(0x100)});
   EXPECT_EQ(reg(m68k::kD0), static_cast<uint32_t>(kInvalidMemoryBlock));
-  EXPECT_EQ(malloc_next, image_end);
+  EXPECT_EQ(malloc_state.next, image_end);
   // Shrinking its own program block below where its Malloc starts.
   gemdos({W(0x4A), W(0), L(bp), L(0x100)});
   EXPECT_EQ(reg(m68k::kD0), 0u);
-  EXPECT_EQ(malloc_next, image_end);
+  EXPECT_EQ(malloc_state.next, image_end);
   gemdos({W(0x4C), W(0)});
-  EXPECT_EQ(malloc_next, kStart);
+  EXPECT_EQ(malloc_state.next, kStart);
   // The first program may shrink any block.
   gemdos({W(0x4A), W(0), L(0x10000), L(0x10)});
-  EXPECT_EQ(malloc_next, 0x10010u);
+  EXPECT_EQ(malloc_state.next, 0x10010u);
 }
 
 // The limit sits below a parent stack that lies above the new memory.
@@ -480,15 +482,15 @@ TEST_F(PexecCalls, NestsUpToTheLimit) {
     pexec0();
     ASSERT_EQ(child_depth(), level);
   }
-  const uint32_t next = malloc_next;
+  const uint32_t next = malloc_state.next;
   m68k::set_register(m68k::kD0, 0x12345678);
   pexec0();
   EXPECT_EQ(reg(m68k::kD0), static_cast<uint32_t>(kNotEnoughMemory));
   EXPECT_EQ(child_depth(), kMaxChildDepth);
-  EXPECT_EQ(malloc_next, next);
+  EXPECT_EQ(malloc_state.next, next);
   for (unsigned level = kMaxChildDepth; level > 0; --level) gemdos({W(0x00)});
   EXPECT_EQ(child_depth(), 0u);
-  EXPECT_EQ(malloc_next, kStart);
+  EXPECT_EQ(malloc_state.next, kStart);
 }
 
 TEST_F(PexecCalls, UnknownModesAndBadBasepages) {

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "machine/os_rom_symbols.h"
+#include "machine/program_file.h"
+
 namespace elf2gemdos {
 namespace {
 
@@ -179,8 +182,11 @@ class Reader {
     if (bss_ && bss_start < data_end) return fail(".bss overlaps or precedes .text or .data");
     if (bss_start & 1) return fail(".bss starts at an odd address " + hex(bss_start));
     uint64_t bss_end = bss_ ? bss_start + sections_[bss_].size : bss_start;
-    // The text starts at 0x125F8 and everything must stay below the ROM.
-    if (bss_end > 0xFE0000 - 0x125F8) return fail("the program does not fit below the OS ROM");
+    // The text starts after the header at the load address, and everything
+    // must stay below the ROM.
+    constexpr uint32_t kRoom =
+        machine::kOsRomBase - (machine::kLoadAddress + machine::kProgramHeaderSize);
+    if (bss_end > kRoom) return fail("the program does not fit below the OS ROM");
 
     image_.text.assign(data_start, 0);
     copy_section(text_, image_.text, 0);

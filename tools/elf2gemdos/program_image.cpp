@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "machine/program_file.h"
+
 namespace elf2gemdos {
 namespace {
 
@@ -80,7 +82,7 @@ bool write_program_file(const ProgramImage& image, std::vector<uint8_t>& out, st
   if (!encode_relocations(image.fixups, relocations, error)) return false;
 
   out.clear();
-  put16(out, 0x601A);
+  put16(out, machine::kProgramMagic);
   put32(out, static_cast<uint32_t>(image.text.size()));
   put32(out, static_cast<uint32_t>(image.data.size()));
   put32(out, image.bss_length);

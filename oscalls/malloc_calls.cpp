@@ -1,32 +1,35 @@
-#include "oscalls/memory.h"
+#include "oscalls/malloc_calls.h"
 
 #include "machine/emu_memory.h"
+#include "machine/os_rom_symbols.h"
 #include "oscalls/os_call_table.h"
 #include "oscalls/program_loader.h"
 
 namespace oscalls {
 
-uint32_t malloc_next;
-uint32_t malloc_limit;
-uint32_t mshrink_floor;
-uint32_t malloc_floor;
+MallocState malloc_state;
 
 namespace {
 constexpr uint32_t kMallocFreeQuery = 0xFFFFFFFF;
 }  // namespace
 
+void start_malloc(uint32_t first_free) {
+  malloc_state = MallocState{first_free, 0, 0, 0};
+}
+
 uint32_t malloc_top() {
-  return malloc_limit != 0 ? malloc_limit : machine::peek32(kMemoryTopAddress);
+  return malloc_state.limit != 0 ? malloc_state.limit
+                                 : machine::peek32(machine::kMemoryTopVariable);
 }
 
 // A bump allocator. Sizes are unsigned: a request that would reach past the
 // memory top (computed without wrap-around) fails, so a huge or "negative"
-// size can never hand out memory above the top or move MallocNext down.
+// size can never hand out memory above the top or move `next` down.
 // Malloc(-1) answers the largest block a Malloc grants now: all that is left
 // below the top (programs size their buffers that way and take it whole).
 void malloc_call(Long size) {
   const uint32_t top = malloc_top();
-  const uint32_t next = malloc_next;
+  const uint32_t next = malloc_state.next;
   if (size == kMallocFreeQuery) {
     set_d0(next < top ? top - next : 0);
     return;
@@ -37,7 +40,7 @@ void malloc_call(Long size) {
     return;
   }
   set_d0(next);
-  malloc_next = static_cast<uint32_t>(end);
+  malloc_state.next = static_cast<uint32_t>(end);
 }
 
 void mfree(Pointer) {
@@ -49,12 +52,12 @@ void mfree(Pointer) {
 // own program block leaves the pointer no lower than where its Malloc
 // started, which may lie above blocks its parent took after loading it.
 void mshrink(Word /*reserved*/, Pointer block, Long new_size) {
-  if (block < mshrink_floor) {
+  if (block < malloc_state.lowest_block) {
     set_d0_signed(kInvalidMemoryBlock);
     return;
   }
   const uint32_t end = block + new_size;
-  malloc_next = end < malloc_floor ? malloc_floor : end;
+  malloc_state.next = end < malloc_state.lowest_next ? malloc_state.lowest_next : end;
   set_d0(0);
 }
 
