@@ -22,12 +22,13 @@ inline constexpr uint32_t kCodeLineCount = 0x1000000 >> kCodeLineShift;
 extern uint8_t code_lines[kCodeLineCount];
 
 // Called with the first address (24 bits) and the size of a write that
-// touched a marked line, after the write.
+// touches a marked line: the CPU's writes just before they are made, host
+// copies once they are done.
 using CodeWriteHook = void (*)(uint32_t address, uint32_t size);
 void register_code_write_hook(CodeWriteHook hook);
 void code_line_written(uint32_t address, uint32_t size);
 
-// A write of 1 to 4 bytes at a 24-bit address, already done.
+// A write of 1 to 4 bytes at a 24-bit address.
 inline void note_write(uint32_t address, uint32_t size) {
   if (code_lines[address >> kCodeLineShift]) [[unlikely]]
     code_line_written(address, size);

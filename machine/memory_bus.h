@@ -1,7 +1,10 @@
 // MemoryBus: the CPU core's only way to guest memory. RAM below 0xFF8000 is a
 // single array access; reads above it fail and stop the run, writes above it
 // are decoded as trap channels that call host handlers synchronously. A RAM
-// write also looks up its line in the translated-code map (code_watch.h).
+// write first looks up its line in the translated-code map (code_watch.h):
+// a load before the store, since a load of an unrelated address right after
+// a store waits on it often enough to cost the interpreter 14 % on a
+// workload (CRC-32) that hardly stores at all.
 #pragma once
 
 #include <cstdint>
@@ -33,24 +36,24 @@ inline uint32_t Read32(uint32_t a) {
 }
 inline void Write8(uint32_t a, uint32_t v) {
   if (a < kIoRegionStart) [[likely]] {
-    raw_write8(a, v);
     note_write(a, 1);
+    raw_write8(a, v);
     return;
   }
   io_write(a, v);
 }
 inline void Write16(uint32_t a, uint32_t v) {
   if (a < kIoRegionStart) [[likely]] {
-    raw_write16(a, v);
     note_write(a, 2);
+    raw_write16(a, v);
     return;
   }
   io_write(a, v);
 }
 inline void Write32(uint32_t a, uint32_t v) {
   if (a < kIoRegionStart) [[likely]] {
-    raw_write32(a, v);
     note_write(a, 4);
+    raw_write32(a, v);
     return;
   }
   io_write(a, v);

@@ -114,8 +114,10 @@ void lockstep_translated_store(uint32_t address, uint32_t size, uint32_t value) 
   translated_code_written(address, size);
 }
 
+// The MemoryBus tells of a write before it makes it; its value is read back
+// once the instruction is done (a translated form writes at most once).
 void lockstep_interpreted_store(uint32_t address, uint32_t size) {
-  interpreted_writes().push_back({address, size, read_back(address, size), {}});
+  interpreted_writes().push_back({address, size, 0, {}});
 }
 
 uint32_t lockstep_run(const void* code) {
@@ -130,6 +132,9 @@ uint32_t lockstep_run(const void* code) {
   const uint32_t completed = tier_shared.block_instructions;
   const m68k::CpuState translated = m68k::cpu;
   const int32_t budget_translated = m68k::cycle_budget;
+  // What the stores left in memory, besides the values they were given.
+  std::vector<uint32_t> left;
+  for (const Write& w : translated_writes()) left.push_back(read_back(w.address, w.size));
 
   // Memory back as it was, newest write first, then the interpreter.
   for (size_t n = translated_writes().size(); n-- > 0;)
@@ -141,7 +146,13 @@ uint32_t lockstep_run(const void* code) {
   m68k::initial_budget = initial_before;
   interpreted_writes().clear();
   repeating = true;
-  for (uint32_t n = 0; n < completed; ++n) interpreter_step();
+  for (uint32_t n = 0; n < completed; ++n) {
+    const size_t written = interpreted_writes().size();
+    interpreter_step();
+    for (size_t k = written; k < interpreted_writes().size(); ++k)
+      interpreted_writes()[k].value =
+          read_back(interpreted_writes()[k].address, interpreted_writes()[k].size);
+  }
   repeating = false;
 
   std::vector<Field> fields;
@@ -154,7 +165,8 @@ uint32_t lockstep_run(const void* code) {
   for (size_t n = 0; writes_agree && n < translated_writes().size(); ++n) {
     const Write& t = translated_writes()[n];
     const Write& i = interpreted_writes()[n];
-    writes_agree = t.address == i.address && t.size == i.size && t.value == i.value;
+    writes_agree = t.address == i.address && t.size == i.size && t.value == i.value &&
+                   left[n] == read_back(t.address, t.size);
   }
   if (!fields.empty() || !writes_agree) report(pc, completed, fields);
   return reason;
