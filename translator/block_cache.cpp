@@ -28,6 +28,23 @@ void BlockCache::forget_jump(const CachedBlock& b) {
   }
 }
 
+BlockCache::BlockCache(CodeMemory& memory)
+    : memory_(memory), lines_in_page_(machine::kCodePageCount, 0) {}
+
+void BlockCache::mark_line(uint32_t line) {
+  if (kWatchEveryLine || machine::code_lines[line]) return;
+  machine::code_lines[line] = 1;
+  const uint32_t page = line >> (machine::kCodePageShift - machine::kCodeLineShift);
+  if (lines_in_page_[page]++ == 0) machine::code_pages[page] = 1;
+}
+
+void BlockCache::unmark_line(uint32_t line) {
+  if (kWatchEveryLine || !machine::code_lines[line]) return;
+  machine::code_lines[line] = 0;
+  const uint32_t page = line >> (machine::kCodePageShift - machine::kCodeLineShift);
+  if (--lines_in_page_[page] == 0) machine::code_pages[page] = 0;
+}
+
 // A block's lines start 3 bytes before its first byte: a write of up to 4
 // bytes looked up by its first address must find it.
 template <class F>
@@ -50,7 +67,7 @@ uint32_t BlockCache::add(CachedBlock block) {
   by_pc_[b.pc] = id;
   for_each_line(b, [&](uint32_t line) {
     by_line_[line].push_back(id);
-    machine::code_lines[line] = 1;
+    mark_line(line);
   });
   return id;
 }
@@ -94,7 +111,7 @@ void BlockCache::drop(uint32_t id) {
     ids.erase(std::remove(ids.begin(), ids.end(), id), ids.end());
     if (ids.empty()) {
       by_line_.erase(found);
-      if (!kWatchEveryLine) machine::code_lines[line] = 0;
+      unmark_line(line);
     }
   });
   tier_shared.code_changed = 1;
@@ -128,8 +145,7 @@ unsigned BlockCache::drop_written(uint32_t address, uint32_t size) {
 }
 
 void BlockCache::clear() {
-  for (const auto& [line, ids] : by_line_)
-    if (!kWatchEveryLine) machine::code_lines[line] = 0;
+  for (const auto& [line, ids] : by_line_) unmark_line(line);
   by_line_.clear();
   by_pc_.clear();
   blocks_.clear();

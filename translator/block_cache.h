@@ -27,7 +27,7 @@ struct CachedBlock {
 
 class BlockCache {
  public:
-  explicit BlockCache(CodeMemory& memory) : memory_(memory) {}
+  explicit BlockCache(CodeMemory& memory);
 
   uint32_t next_id() const { return static_cast<uint32_t>(blocks_.size()); }
   // The live block of `pc`, or -1.
@@ -52,6 +52,10 @@ class BlockCache {
  private:
   void drop(uint32_t id);
   void forget_jump(const CachedBlock& b);
+  // The line map and, through the number of marked lines in each page, the
+  // page map (machine/code_watch.h).
+  void mark_line(uint32_t line);
+  void unmark_line(uint32_t line);
   template <class F>
   void for_each_line(const CachedBlock& b, F f) const;
 
@@ -59,6 +63,7 @@ class BlockCache {
   std::vector<CachedBlock> blocks_;
   std::unordered_map<uint32_t, uint32_t> by_pc_;
   std::unordered_map<uint32_t, std::vector<uint32_t>> by_line_;
+  std::vector<uint16_t> lines_in_page_;
 };
 
 }  // namespace translator

@@ -282,8 +282,8 @@ void BlockEmitter::store(const Location& loc, x86::Gp value, Size s) {
     if (context_.lockstep) {
       a.jmp(stub(s_write));
     } else {
-      a.cmp(x86::byte_ptr(x86::r15, distance(machine::code_lines) +
-                                        static_cast<int32_t>(loc.value >> machine::kCodeLineShift)),
+      a.cmp(x86::byte_ptr(x86::r15, distance(machine::code_pages) +
+                                        static_cast<int32_t>(loc.value >> machine::kCodePageShift)),
             0);
       a.jne(stub(s_write));
     }
@@ -298,8 +298,8 @@ void BlockEmitter::store(const Location& loc, x86::Gp value, Size s) {
     a.jmp(stub(s_write));
   } else {
     a.mov(x86::ecx, loc.address);
-    a.shr(x86::ecx, machine::kCodeLineShift);
-    a.cmp(x86::byte_ptr(x86::r15, x86::rcx, 0, distance(machine::code_lines)), 0);
+    a.shr(x86::ecx, machine::kCodePageShift);
+    a.cmp(x86::byte_ptr(x86::r15, x86::rcx, 0, distance(machine::code_pages)), 0);
     a.jne(stub(s_write));
   }
   a.bind(back);
@@ -641,6 +641,20 @@ void BlockEmitter::emit_stub(const Stub& s) {
       leave(kExitNormal, s.index + 1);
       break;
     case StubKind::kCodeWrite: {
+      // In a page with translated code: the write's line decides, before
+      // anything is saved for the call.
+      if (!context_.lockstep) {
+        if (s.address.isValid()) {
+          a.mov(x86::ecx, s.address.r32());
+          a.shr(x86::ecx, machine::kCodeLineShift);
+          a.cmp(x86::byte_ptr(x86::r15, x86::rcx, 0, distance(machine::code_lines)), 0);
+        } else {
+          a.cmp(x86::byte_ptr(x86::r15, distance(machine::code_lines) +
+                                            static_cast<int32_t>(s.pc >> machine::kCodeLineShift)),
+                0);
+        }
+        a.je(s.back);
+      }
       // Every register a form may hold a value in survives the call.
       static const x86::Gp kSaved[] = {x86::rax, x86::rcx, x86::rdx, x86::rsi, x86::rdi,
                                        x86::r8,  x86::r9,  x86::r10, x86::r11};

@@ -2,6 +2,7 @@
 
 #include <asmjit/x86.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "cpu/cpu_state.h"
@@ -122,7 +123,11 @@ bool set_up_tier() {
   cache = new BlockCache(code_memory);
   cache->on_drop = drop_listener;
   if (kLockstep)
-    for (uint8_t& line : machine::code_lines) line = 1;
+    for (uint8_t* map : {machine::code_lines, machine::code_pages})
+      std::fill(
+          map,
+          map + (map == machine::code_lines ? machine::kCodeLineCount : machine::kCodePageCount),
+          1);
   machine::register_code_write_hook(&translated_code_written);
   return true;
 }
