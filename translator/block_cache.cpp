@@ -18,9 +18,11 @@ constexpr bool kWatchEveryLine = VELLUM_LOCKSTEP;
 // nothing there is translated.
 void BlockCache::forget_jump(const CachedBlock& b) {
   const uint32_t index = jump_cache_index(b.pc);
+  --live_in_entry_[index];
   JumpEntry& e = tier_shared.jump_cache[index];
   if (e.pc != b.pc || e.code != memory_.rx(b.code)) return;
   e = JumpEntry{0, 0, jump_miss_stub};
+  if (live_in_entry_[index] == 0) return;
   for (const auto& [pc, id] : by_pc_) {
     if (jump_cache_index(pc) != index) continue;
     e = JumpEntry{pc, 0, memory_.rx(blocks_[id].code)};
@@ -29,7 +31,9 @@ void BlockCache::forget_jump(const CachedBlock& b) {
 }
 
 BlockCache::BlockCache(CodeMemory& memory)
-    : memory_(memory), lines_in_page_(machine::kCodePageCount, 0) {}
+    : memory_(memory),
+      lines_in_page_(machine::kCodePageCount, 0),
+      live_in_entry_(kJumpCacheSize, 0) {}
 
 void BlockCache::mark_line(uint32_t line) {
   if (kWatchEveryLine || machine::code_lines[line]) return;
@@ -65,6 +69,7 @@ uint32_t BlockCache::add(CachedBlock block) {
   blocks_.push_back(std::move(block));
   const CachedBlock& b = blocks_.back();
   by_pc_[b.pc] = id;
+  ++live_in_entry_[jump_cache_index(b.pc)];
   for_each_line(b, [&](uint32_t line) {
     by_line_[line].push_back(id);
     mark_line(line);
@@ -149,6 +154,7 @@ void BlockCache::clear() {
   by_line_.clear();
   by_pc_.clear();
   blocks_.clear();
+  std::fill(live_in_entry_.begin(), live_in_entry_.end(), 0);
 }
 
 }  // namespace translator

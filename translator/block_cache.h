@@ -64,6 +64,9 @@ class BlockCache {
   std::unordered_map<uint32_t, uint32_t> by_pc_;
   std::unordered_map<uint32_t, std::vector<uint32_t>> by_line_;
   std::vector<uint16_t> lines_in_page_;
+  // Live blocks per jump-cache entry: a dropped block's entry is refilled
+  // from the map only when another block shares it.
+  std::vector<uint32_t> live_in_entry_;
 };
 
 }  // namespace translator

@@ -115,6 +115,26 @@ TEST(TierRun, RewrittenLinkTargetIsReachedAfresh) {
   EXPECT_EQ(run(true).cpu.dar[1], 3000u);
 }
 
+// Two starts 8 KB apart share a jump-cache entry; dropping the one in it
+// leaves the other found, and the rewritten one runs as rewritten.
+TEST(TierRun, BlocksSharingAJumpCacheEntryStayFound) {
+  fresh_machine();
+  load({0x7001, 0x4ef9, 0x0000, 0xb000}, 0x9000);          // moveq #1,d0 ; jmp $b000
+  load({0x5280, 0x23c0, 0x00ff, 0xff84, 0x60fe}, 0xb000);  // addq.l #1,d0 ; record
+  m68k::cpu.pc = 0x9000;
+  EXPECT_EQ(run(true).cpu.dar[0], 2u);
+  machine::poke16(0xb000, 0x5a80);  // addq.l #5,d0
+  machine::quit_flag = 0;
+  m68k::cpu.pc = 0x9000;
+  const uint64_t runs = translator::statistics().block_runs;
+  const uint64_t made = translator::statistics().translations;
+  EXPECT_EQ(run(true).cpu.dar[0], 6u);
+  // The first block ran from the cache, not translated anew; the dropped
+  // one waits twice as long before it is translated again.
+  EXPECT_EQ(translator::statistics().block_runs - runs, 1u);
+  EXPECT_EQ(translator::statistics().translations, made);
+}
+
 // The interpreter alone leaves nothing translated.
 TEST(TierRun, InterpreterEngineTranslatesNothing) {
   fresh_machine();
