@@ -150,7 +150,7 @@ class Decoder {
     const bool stack = kind == Kind::kPea || kind == Kind::kJsr || kind == Kind::kBsr;
     insn_.accesses_memory = (is_memory(insn_.src.mode) && !address_only) ||
                             is_memory(insn_.dst.mode) || stack || kind == Kind::kRts;
-    insn_.writes_memory = insn_.writes_memory || stack;
+    insn_.writes_memory = insn_.writes_memory || stack || kind == Kind::kMovemToMemory;
     return true;
   }
 
@@ -285,6 +285,15 @@ class Decoder {
       set_flags(0, kFlagsNZVC);
       return accept(Kind::kSwap, "SWAP", false);
     }
+    if ((op & 0xFB80) == 0x4880 && mode >= 2) {
+      // MOVEM: the register mask comes before the address's extension words.
+      const bool to_registers = op & 0x400;
+      insn_.size = (op & 0x40) ? Size::Long : Size::Word;
+      insn_.register_mask = static_cast<uint16_t>(reader_.word());
+      if (!operand(to_registers ? insn_.src : insn_.dst, mode, reg)) return false;
+      if (to_registers) insn_.dst = Operand{};
+      return accept(to_registers ? Kind::kMovemToRegisters : Kind::kMovemToMemory, "MOVEM", true);
+    }
     if ((op & 0xFFF8) == 0x4880 || (op & 0xFFF8) == 0x48C0) {
       const bool to_long = op & 0x40;
       insn_.size = to_long ? Size::Long : Size::Word;
@@ -388,8 +397,16 @@ class Decoder {
         break;
     }
     if (size_field == 3) {
+      if (line == 0x8) return false;  // DIVU, DIVS
+      if (line == 0xC) {
+        // MULU.W, MULS.W <ea>,Dn: the product of the words, whole.
+        insn_.size = Size::Word;
+        if (!operand(insn_.src, mode, reg)) return false;
+        insn_.dst.reg = static_cast<uint8_t>(reg_hi);
+        set_flags(0, kFlagsNZVC);
+        return accept(to_ea ? Kind::kMuls : Kind::kMulu, to_ea ? "MULS" : "MULU", false);
+      }
       // ADDA, SUBA, CMPA <ea>,An: bit 8 selects long.
-      if (line == 0x8 || line == 0xC) return false;  // DIVU/DIVS, MULU/MULS
       insn_.size = to_ea ? Size::Long : Size::Word;
       if (!operand(insn_.src, mode, reg)) return false;
       insn_.dst.mode = Ea::An;
@@ -421,20 +438,26 @@ class Decoder {
     return accept(kind, family, true);
   }
 
-  // ASL, ASR, LSL, LSR of a data register.
+  // ASL, ASR, LSL, LSR, ROL, ROR of a data register.
   bool shift(uint16_t op, unsigned reg_hi, unsigned mode, unsigned reg, unsigned size_field) {
     if (size_field == 3) return false;  // memory forms
     const unsigned type = mode & 3;
-    if (type > 1) return false;  // the rotates
+    if (type == 2) return false;  // the rotates through X
     const bool left = op & 0x100;
     const bool by_register = mode & 4;
     insn_.size = size_of_field(size_field);
-    insn_.shift =
-        type == 0 ? (left ? ShiftOp::kAsl : ShiftOp::kAsr) : (left ? ShiftOp::kLsl : ShiftOp::kLsr);
+    static constexpr ShiftOp kOps[4][2] = {{ShiftOp::kAsr, ShiftOp::kAsl},
+                                           {ShiftOp::kLsr, ShiftOp::kLsl},
+                                           {ShiftOp::kAsr, ShiftOp::kAsl},
+                                           {ShiftOp::kRor, ShiftOp::kRol}};
+    insn_.shift = kOps[type][left];
     insn_.dst.reg = static_cast<uint8_t>(reg);
+    // The rotates leave X alone.
+    const uint8_t written = type == 3 ? kFlagsNZVC : kFlagsAll;
     if (by_register) {
-      // ASL by a register count keeps its overflow rule with the interpreter.
-      if (insn_.shift == ShiftOp::kAsl || insn_.size != Size::Long) return false;
+      // ASL by a register count keeps its overflow rule with the
+      // interpreter, and the rotates theirs.
+      if (insn_.shift == ShiftOp::kAsl || type == 3 || insn_.size != Size::Long) return false;
       insn_.src.mode = Ea::Dn;
       insn_.src.reg = static_cast<uint8_t>(reg_hi);
       // A count of 0 leaves X as it was.
@@ -442,9 +465,9 @@ class Decoder {
     } else {
       insn_.src.mode = Ea::Imm;
       insn_.src.value = m68k::count_field_value(reg_hi);
-      set_flags(0, kFlagsAll);
+      set_flags(0, written);
     }
-    static constexpr const char* kNames[] = {"ASR", "ASL", "LSR", "LSL"};
+    static constexpr const char* kNames[] = {"ASR", "ASL", "LSR", "LSL", "ROR", "ROL"};
     return accept(Kind::kShift, kNames[static_cast<unsigned>(insn_.shift)], true);
   }
 

@@ -49,9 +49,16 @@ enum class Kind : uint8_t {
   kAdda,
   kSuba,
   kCmpa,
-  // Shifts of a data register (dst) by an immediate (src Imm) or a count
-  // register (src Dn): shift_op tells which.
+  // Shifts and rotates of a data register (dst) by an immediate (src Imm)
+  // or a count register (src Dn): shift tells which.
   kShift,
+  // MULU.W, MULS.W <ea>,Dn.
+  kMulu,
+  kMuls,
+  // MOVEM registers to memory (dst the address) and memory to registers
+  // (src the address).
+  kMovemToMemory,
+  kMovemToRegisters,
   // Program flow.
   kBra,
   kBsr,
@@ -64,7 +71,7 @@ enum class Kind : uint8_t {
   kNop,
 };
 
-enum class ShiftOp : uint8_t { kAsr, kAsl, kLsr, kLsl };
+enum class ShiftOp : uint8_t { kAsr, kAsl, kLsr, kLsl, kRor, kRol };
 
 struct Operand {
   m68k::Ea mode = m68k::Ea::Dn;
@@ -88,7 +95,8 @@ struct Insn {
   Operand src, dst;
   uint8_t condition = 0;  // kBcc, kDbcc, kScc
   ShiftOp shift = ShiftOp::kLsl;
-  uint32_t target = 0;  // kBra, kBsr, kBcc, kDbcc: the branch target
+  uint32_t target = 0;         // kBra, kBsr, kBcc, kDbcc: the branch target
+  uint16_t register_mask = 0;  // MOVEM, as the instruction holds it
   uint8_t flags_read = 0;
   uint8_t flags_written = 0;
   // Control may leave the straight line after this instruction (a branch,

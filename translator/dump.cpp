@@ -78,10 +78,12 @@ unsigned operand_count(Kind kind) {
     case Kind::kSwap:
     case Kind::kScc:
     case Kind::kDbcc:
+    case Kind::kMovemToMemory:
       return 1;
     case Kind::kPea:
     case Kind::kJmp:
     case Kind::kJsr:
+    case Kind::kMovemToRegisters:
       return 3;  // the source only
     case Kind::kBra:
     case Kind::kBsr:
@@ -98,11 +100,79 @@ unsigned operand_count(Kind kind) {
 }  // namespace
 
 const char* kind_name(Kind kind) {
-  static const char* const kNames[] = {
-      "call-out", "MOVE", "MOVEA", "MOVEQ", "LEA",  "PEA", "CLR", "TST", "NOT",  "NEG",  "EXT",
-      "EXT",      "SWAP", "ADD",   "SUB",   "CMP",  "AND", "OR",  "EOR", "ADDA", "SUBA", "CMPA",
-      "shift",    "BRA",  "BSR",   "Bcc",   "DBcc", "Scc", "JMP", "JSR", "RTS",  "NOP"};
-  return kNames[static_cast<unsigned>(kind)];
+  switch (kind) {
+    case Kind::kCallOut:
+      return "call-out";
+    case Kind::kMove:
+      return "MOVE";
+    case Kind::kMovea:
+      return "MOVEA";
+    case Kind::kMoveq:
+      return "MOVEQ";
+    case Kind::kLea:
+      return "LEA";
+    case Kind::kPea:
+      return "PEA";
+    case Kind::kClr:
+      return "CLR";
+    case Kind::kTst:
+      return "TST";
+    case Kind::kNot:
+      return "NOT";
+    case Kind::kNeg:
+      return "NEG";
+    case Kind::kExtWord:
+    case Kind::kExtLong:
+      return "EXT";
+    case Kind::kSwap:
+      return "SWAP";
+    case Kind::kAdd:
+      return "ADD";
+    case Kind::kSub:
+      return "SUB";
+    case Kind::kCmp:
+      return "CMP";
+    case Kind::kAnd:
+      return "AND";
+    case Kind::kOr:
+      return "OR";
+    case Kind::kEor:
+      return "EOR";
+    case Kind::kAdda:
+      return "ADDA";
+    case Kind::kSuba:
+      return "SUBA";
+    case Kind::kCmpa:
+      return "CMPA";
+    case Kind::kShift:
+      return "shift";
+    case Kind::kMulu:
+      return "MULU";
+    case Kind::kMuls:
+      return "MULS";
+    case Kind::kMovemToMemory:
+    case Kind::kMovemToRegisters:
+      return "MOVEM";
+    case Kind::kBra:
+      return "BRA";
+    case Kind::kBsr:
+      return "BSR";
+    case Kind::kBcc:
+      return "Bcc";
+    case Kind::kDbcc:
+      return "DBcc";
+    case Kind::kScc:
+      return "Scc";
+    case Kind::kJmp:
+      return "JMP";
+    case Kind::kJsr:
+      return "JSR";
+    case Kind::kRts:
+      return "RTS";
+    case Kind::kNop:
+      return "NOP";
+  }
+  return "?";
 }
 
 void dump_guest_block(std::FILE* out, const GuestBlock& block) {

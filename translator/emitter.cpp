@@ -488,8 +488,12 @@ void BlockEmitter::charge_now(unsigned units) {
   a.sub(state_word(&m68k::cycle_budget), units);
 }
 
+void BlockEmitter::charge_later(unsigned units) {
+  extra_ += units;
+}
+
 unsigned BlockEmitter::exit_charge(unsigned extra) const {
-  return index_ + 1 - charged_ + extra;
+  return index_ + 1 - charged_ + extra_ + extra;
 }
 
 Label BlockEmitter::stub(Stub s) {
@@ -502,7 +506,7 @@ Label BlockEmitter::bail() {
     if (s.kind == StubKind::kBail && s.index == index_) return s.label;
   Stub s{StubKind::kBail, a.newLabel(), index_};
   s.pc = insn_->address;
-  s.charge = index_ - charged_;
+  s.charge = index_ - charged_ + extra_;
   return stub(s);
 }
 
@@ -575,7 +579,7 @@ void BlockEmitter::after_stores() {
 // lasts, no translation was dropped and the PC is where the next
 // instruction of the block starts.
 void BlockEmitter::emit_call_out() {
-  const unsigned before = index_ - charged_;
+  const unsigned before = index_ - charged_ + extra_;
   if (before > 0) a.sub(state_word(&m68k::cycle_budget), before);
   a.mov(state_word(&m68k::cpu.instr_addr), insn_->address);
   a.mov(state_word(&m68k::cpu.pc), insn_->address + 2);
@@ -584,6 +588,7 @@ void BlockEmitter::emit_call_out() {
   a.call(x86::rax);
   a.sub(state_word(&m68k::cycle_budget), 1);
   charged_ = index_ + 1;
+  extra_ = 0;
   const Label out = stub(Stub{StubKind::kExitAfter, a.newLabel(), index_});
   a.jle(out);
   a.cmp(state_word(&tier_shared.code_changed), 0);

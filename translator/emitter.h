@@ -101,6 +101,9 @@ class BlockEmitter {
   x86::Gp operand_address(const Operand& operand);
   // Step 2 for a memory operand of the size (no-op for the others).
   void check(Location& location, m68k::Size size);
+  // The register stored at once, for a form past its last check whose
+  // values do not fit the queue (MOVEM).
+  void store_register_now(unsigned n, x86::Gp value) { a.mov(guest_register(n), value.r32()); }
   // Zero-extended value of the operand (registers read as read_register).
   void load(x86::Gp dst, const Location& location, m68k::Size size);
   // Memory: the store (step 3); registers: queued.
@@ -138,8 +141,11 @@ class BlockEmitter {
   void exit_computed(x86::Gp pc, unsigned extra);
   // Leaves before this instruction: the interpreter runs it.
   asmjit::Label bail();
-  // One more budget unit now (a dynamic extra charge).
+  // Budget units on top of the instruction's own: now (an extra only some
+  // paths pay), or with the next subtraction (one every path pays; only once
+  // the instruction can no longer hand itself to the interpreter).
   void charge_now(unsigned units);
+  void charge_later(unsigned units);
 
   // The memory word of the CPU state or of the tier at an absolute address.
   x86::Mem state_word(const void* address) const;
@@ -182,8 +188,10 @@ class BlockEmitter {
   EmitContext context_;
   const Insn* insn_ = nullptr;
   unsigned index_ = 0;
-  // Instructions whose budget unit has already been subtracted.
+  // Instructions whose budget unit has already been subtracted, and extra
+  // units owed since.
   unsigned charged_ = 0;
+  unsigned extra_ = 0;
   bool ended_ = false;  // the instruction left the block on every path
   bool stored_ = false;
   bool failed_ = false;

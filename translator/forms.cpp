@@ -10,6 +10,9 @@ void emit_form(BlockEmitter& e) {
     case Kind::kLea:
     case Kind::kPea:
       return emit_move_form(e);
+    case Kind::kMovemToMemory:
+    case Kind::kMovemToRegisters:
+      return emit_movem_form(e);
     case Kind::kClr:
     case Kind::kTst:
     case Kind::kNot:
@@ -27,6 +30,8 @@ void emit_form(BlockEmitter& e) {
     case Kind::kAdda:
     case Kind::kSuba:
     case Kind::kCmpa:
+    case Kind::kMulu:
+    case Kind::kMuls:
       return emit_binary_form(e);
     case Kind::kShift:
       return emit_shift_form(e);

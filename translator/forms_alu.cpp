@@ -1,5 +1,5 @@
 // ADD, SUB, CMP, AND, OR, EOR in their register, memory, immediate and
-// quick forms, and ADDA, SUBA, CMPA (with ADDQ and SUBQ to An).
+// quick forms, ADDA, SUBA, CMPA (with ADDQ and SUBQ to An), MULU and MULS.
 #include "translator/forms.h"
 
 namespace translator {
@@ -39,12 +39,34 @@ void address_form(BlockEmitter& e) {
   e.queue_register(8 + in.dst.reg, d);
 }
 
+// The 16-bit source times Dn's low word, zero- or sign-extended, into the
+// whole Dn: both products fit 32 bits, so V is always clear.
+void multiply(BlockEmitter& e) {
+  const Insn& in = e.insn();
+  Location src = e.locate(in.src, Size::Word);
+  e.check(src, Size::Word);
+  const x86::Gp s = e.temp();
+  e.load(s, src, Size::Word);
+  const x86::Gp d = e.temp();
+  e.read_register(d, in.dst.reg);
+  if (in.kind == Kind::kMuls) {
+    e.a.movsx(s, s.r16());
+    e.a.movsx(d, d.r16());
+  } else {
+    e.a.movzx(d, d.r16());
+  }
+  e.a.imul(d, s);
+  e.queue_register(in.dst.reg, d);
+  e.logic_flags(d, Size::Long);
+}
+
 }  // namespace
 
 void emit_binary_form(BlockEmitter& e) {
   const Insn& in = e.insn();
   if (in.kind == Kind::kAdda || in.kind == Kind::kSuba || in.kind == Kind::kCmpa)
     return address_form(e);
+  if (in.kind == Kind::kMulu || in.kind == Kind::kMuls) return multiply(e);
   const Size size = in.size;
   Location src = e.locate(in.src, size);
   const x86::Gp s = e.temp();

@@ -1,5 +1,6 @@
-// ASL, ASR, LSL, LSR of a data register: by an immediate count (1 to 8, any
-// size) and, for LSL, LSR and ASR of a long, by a count register (0 to 63).
+// ASL, ASR, LSL, LSR, ROL, ROR of a data register: by an immediate count
+// (1 to 8, any size) and, for LSL, LSR and ASR of a long, by a count
+// register (0 to 63).
 // The host shifts a zero- or sign-extended copy in 64 bits, wide enough that
 // the last bit shifted out is always defined: x86 leaves the carry undefined
 // for counts of the operand's width or more.
@@ -99,8 +100,32 @@ x86::Gp asl_overflow(BlockEmitter& e, x86::Gp v, Size s, unsigned n) {
   return overflow;
 }
 
+// ROL, ROR: the host rotates the operand's own width (by the count modulo
+// the width, as the 68000 does); C is the bit that came round, X stays.
+void rotate(BlockEmitter& e) {
+  const Insn& in = e.insn();
+  const Size s = in.size;
+  const x86::Gp result = e.temp();
+  e.read_register(result, in.dst.reg);
+  const unsigned n = in.src.value;
+  const x86::Gp sized = s == Size::Byte ? result.r8() : s == Size::Word ? result.r16() : result;
+  if (in.shift == ShiftOp::kRol)
+    e.a.rol(sized, n);
+  else
+    e.a.ror(sized, n);
+  low_bits(e, result, result, s);
+  e.queue_data_register(in.dst.reg, result, s);
+  const x86::Gp carry = e.temp();
+  e.a.mov(carry, result);
+  if (in.shift == ShiftOp::kRor) e.a.shr(carry, bits(s) - 1);
+  e.a.and_(carry, 1);
+  e.a.shl(carry, 8);
+  shift_flags(e, result, s, carry, x86::Gp(), false);
+}
+
 void by_immediate(BlockEmitter& e) {
   const Insn& in = e.insn();
+  if (in.shift == ShiftOp::kRol || in.shift == ShiftOp::kRor) return rotate(e);
   const Size s = in.size;
   const unsigned n = in.src.value;
   const bool left = in.shift == ShiftOp::kLsl || in.shift == ShiftOp::kAsl;

@@ -107,7 +107,11 @@ const Expected kDecodes[] = {
     {{0x4A48},                 Kind::kCallOut, Size::Long, Ea::Dn,    Ea::Dn,     2, 0},           // tst.w a0 (68020)
     {{0x0C3A, 0x0001, 0x0002}, Kind::kCallOut, Size::Long, Ea::Dn,    Ea::Dn,     6, 0},           // cmpi.b #1,2(pc) (68020)
     {{0xE1A0},                 Kind::kCallOut, Size::Long, Ea::Dn,    Ea::Dn,     2, 0},           // asl.l d0,d0
-    {{0x48E7, 0x3F20},         Kind::kCallOut, Size::Long, Ea::Dn,    Ea::Dn,     4, 0},           // movem.l d2-d7/a2,-(sp)
+    {{0x48E7, 0x3F20},         Kind::kMovemToMemory, Size::Long, Ea::Dn, Ea::PreDec, 4, 0},    // movem.l d2-d7/a2,-(sp)
+    {{0x4CBA, 0x0003, 0x0010}, Kind::kMovemToRegisters, Size::Word, Ea::PcDisp, Ea::Dn, 6, 0},  // movem.w 16(pc),d0-d1
+    {{0xC3C1},                 Kind::kMuls,  Size::Word, Ea::Dn,      Ea::Dn,     2, kFlagsNZVC},  // muls d1,d1
+    {{0xE39A},                 Kind::kShift, Size::Long, Ea::Imm,     Ea::Dn,     2, kFlagsNZVC},  // rol.l #1,d2
+    {{0x80C1},                 Kind::kCallOut, Size::Long, Ea::Dn,    Ea::Dn,     2, 0},           // divu d1,d0
 };
 // clang-format on
 

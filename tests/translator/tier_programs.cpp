@@ -244,6 +244,40 @@ const std::vector<Program>& tier_programs() {
        //   move.l d0,0xffff84
        {0x41fa, 0x0008, 0x7000, 0x30bc, 0x7063, 0x7001, 0x43fa, 0x000c, 0x243c, 0x7242, 0x4e71,
         0x48d1, 0x0004, 0x7200, 0x4e71, 0x23c0, 0x00ff, 0xff84}},
+      {"MovemRotatesMultiplies",
+       //   lea 0x3400,a0
+       //   lea 0x3500,a7
+       //   moveq #-3,d0
+       //   move.l #0x12345678,d1
+       //   movem.l d0-d1/a0/a7,-(a7)
+       //   movem.w d0-d1,-(a0)
+       //   movem.l (a7)+,d2-d3/a4-a5
+       //   movem.w (a0)+,d4/a1
+       //   movem.l d1/a0,8(a0)
+       //   movem.w 8(a0),d5-d6
+       //   movem.l (a0),a0-a1
+       //   lea 0x3600,a2
+       //   movem.l d0-d7/a0-a6,(a2)
+       //   movem.l 16(a2),d0/d2
+       //   move.l #0x80000001,d3
+       //   rol.l #1,d3
+       //   scs d4
+       //   ror.w #4,d3
+       //   rol.b #8,d3
+       //   ror.l #8,d3
+       //   move.w #0xfffd,d5
+       //   muls d5,d5
+       //   move.w #0xfffd,d6
+       //   mulu d6,d6
+       //   mulu #0,d6
+       //   seq d7
+       //   muls (a2),d0
+       //   move.l d0,0xffff84
+       {0x41f8, 0x3400, 0x4ff8, 0x3500, 0x70fd, 0x223c, 0x1234, 0x5678, 0x48e7, 0xc081, 0x48a0,
+        0xc000, 0x4cdf, 0x300c, 0x4c98, 0x0210, 0x48e8, 0x0102, 0x0008, 0x4ca8, 0x0060, 0x0008,
+        0x4cd0, 0x0300, 0x45f8, 0x3600, 0x48d2, 0x7fff, 0x4cea, 0x0005, 0x0010, 0x263c, 0x8000,
+        0x0001, 0xe39b, 0x55c4, 0xe85b, 0xe11b, 0xe09b, 0x3a3c, 0xfffd, 0xcbc5, 0x3c3c, 0xfffd,
+        0xccc6, 0xccfc, 0x0000, 0x57c7, 0xc1d2, 0x23c0, 0x00ff, 0xff84}},
   };
   return programs;
 }
