@@ -11,7 +11,7 @@ find_program(QEMU_M68K qemu-m68k)
 set(M68K_LINUX_DIR ${PROJECT_BINARY_DIR}/bench/m68k-linux)
 set(M68K_LINUX_SOURCE_DIR ${PROJECT_SOURCE_DIR}/bench/m68k_linux)
 set(M68K_LINUX_CFLAGS ${GUEST_CFLAGS} -DWORKLOAD_M68K_LINUX -I${M68K_LINUX_SOURCE_DIR})
-set(M68K_LINUX_HEADERS ${M68K_LINUX_SOURCE_DIR}/linux_rt.h ${WORKLOAD_DIR}/workload.h)
+set(M68K_LINUX_HEADERS ${M68K_LINUX_SOURCE_DIR}/linux_rt.h ${GUEST_RUNTIME_DIR}/string_functions.c ${WORKLOAD_DIR}/workload.h)
 
 # Compiles SOURCE into OBJECT_DIR; the object's path goes to OUT_VAR.
 function(m68k_linux_object OUT_VAR SOURCE OBJECT_DIR)

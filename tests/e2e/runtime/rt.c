@@ -119,42 +119,4 @@ int check_failures(void) {
   return failures;
 }
 
-size_t strlen(const char* s) {
-  const char* p = s;
-  while (*p) ++p;
-  return (size_t)(p - s);
-}
-
-int strcmp(const char* a, const char* b) {
-  while (*a && *a == *b) ++a, ++b;
-  return (unsigned char)*a - (unsigned char)*b;
-}
-
-void* memcpy(void* dst, const void* src, size_t n) {
-  unsigned char* d = dst;
-  const unsigned char* s = src;
-  while (n--) *d++ = *s++;
-  return dst;
-}
-
-void* memmove(void* dst, const void* src, size_t n) {
-  unsigned char* d = dst;
-  const unsigned char* s = src;
-  if (d < s) return memcpy(dst, src, n);
-  while (n--) d[n] = s[n];
-  return dst;
-}
-
-void* memset(void* dst, int c, size_t n) {
-  unsigned char* d = dst;
-  while (n--) *d++ = (unsigned char)c;
-  return dst;
-}
-
-int memcmp(const void* a, const void* b, size_t n) {
-  const unsigned char* p = a;
-  const unsigned char* q = b;
-  for (; n; --n, ++p, ++q)
-    if (*p != *q) return *p - *q;
-  return 0;
-}
+#include "string_functions.c"
