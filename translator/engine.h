@@ -4,6 +4,7 @@
 // execute() is the interpreter's.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace translator {
@@ -19,6 +20,9 @@ struct Settings {
   // host code asmjit assembled.
   bool dump_guest = false;
   bool dump_host = false;
+  // The code memory, reserved at the first translation; when a block might
+  // not fit, every translation is dropped and the memory starts over.
+  size_t code_memory_bytes = size_t{32} << 20;
 };
 
 // True in builds that have the tier.

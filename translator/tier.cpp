@@ -25,7 +25,6 @@ namespace {
 
 namespace x86 = asmjit::x86;
 
-constexpr size_t kCodeMemorySize = size_t{32} << 20;
 // Free space a translation is started with; far more than a block of the
 // longest limit takes.
 constexpr size_t kBlockRoom = size_t{256} << 10;
@@ -118,7 +117,8 @@ void empty_jump_cache() {
 }
 
 bool set_up_tier() {
-  if (!layout_reachable() || !code_memory.reserve(kCodeMemorySize) || !emit_stubs()) return false;
+  if (!layout_reachable() || !code_memory.reserve(settings().code_memory_bytes) || !emit_stubs())
+    return false;
   empty_jump_cache();
   cache = new BlockCache(code_memory);
   cache->on_drop = drop_listener;

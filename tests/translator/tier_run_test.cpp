@@ -4,6 +4,8 @@
 // translations) keep that true when code changes under them.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "machine/emu_memory.h"
 #include "machine/run_state.h"
 #include "tier_test_support.h"
@@ -133,6 +135,29 @@ TEST(TierRun, BlocksSharingAJumpCacheEntryStayFound) {
   // one waits twice as long before it is translated again.
   EXPECT_EQ(translator::statistics().block_runs - runs, 1u);
   EXPECT_EQ(translator::statistics().translations, made);
+}
+
+// A code memory too small for the program's blocks is emptied whole and
+// filled again, as often as it takes; the program never notices. Run in a
+// child process of its own: the code memory is reserved once, at the
+// first translation of the process (death tests run first).
+TEST(TierRunDeathTest, FullCodeMemoryIsEmptiedWhole) {
+  EXPECT_EXIT(
+      {
+        translator::Settings small;
+        small.code_memory_bytes = 300 << 10;
+        fresh_machine();
+        // A thousand blocks: addq.l #1,d0 ; bra.s over the next word.
+        std::vector<uint16_t> words;
+        for (int i = 0; i < 1000; ++i) words.insert(words.end(), {0x5280, 0x6002, 0x4e71});
+        words.insert(words.end(), {0x23c0, 0x00ff, 0xff84, 0x60fe});  // record ; bra.s *
+        load(words);
+        m68k::cpu.dar[0] = 0;
+        translator::settings() = small;
+        const Outcome o = run(true);
+        std::exit(o.cpu.dar[0] == 1000 && translator::statistics().flushes > 0 ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
 }
 
 // The interpreter alone leaves nothing translated.
