@@ -44,11 +44,12 @@ int32_t execute(int32_t budget);
 // new machine: tests, fuzzers, the conformance tool).
 void reset();
 
+// Counts since the process started, for tests and tools.
 struct Statistics {
   uint64_t translations = 0;
-  uint64_t dropped = 0;  // by writes to their code
-  uint64_t flushes = 0;  // of a full code memory
-  uint64_t block_runs = 0;
+  uint64_t dropped = 0;     // by writes to their code
+  uint64_t flushes = 0;     // of a full code memory
+  uint64_t block_runs = 0;  // entries of translated code from the run loop
 };
 const Statistics& statistics();
 

@@ -44,8 +44,8 @@ void set_drop_listener(void (*listener)(uint32_t pc));
 struct Statistics;
 Statistics& statistics_for_update();
 
-// For the tier's own tests: the guest instructions of the block the tier
-// would translate at `pc`.
+// The guest instructions of the block the tier translates at `pc`, with the
+// settings' limit (and, in lockstep builds, ending before a call-out).
 GuestBlock block_at(uint32_t pc);
 
 }  // namespace translator
