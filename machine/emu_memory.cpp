@@ -19,6 +19,7 @@ void copy_to_guest(uint32_t guest, const void* src, size_t n) {
   while (n > 0) {
     const size_t run = std::min<size_t>(n, kMemorySize - at);
     std::reverse_copy(p, p + run, emu_memory + (kMemorySize - at - run));
+    note_range_write(at, run);
     p += run;
     n -= run;
     at = 0;
@@ -60,8 +61,9 @@ void write_guest_string(uint32_t guest, const char* s) {
 void clear_memory() {
   // Dropped pages read as zero again and are only faulted in when touched,
   // so a run pays for the memory it uses rather than for all 16 MB.
-  if (madvise(emu_memory, sizeof emu_memory, MADV_DONTNEED) == 0) return;
-  std::memset(emu_memory, 0, sizeof emu_memory);
+  if (madvise(emu_memory, sizeof emu_memory, MADV_DONTNEED) != 0)
+    std::memset(emu_memory, 0, sizeof emu_memory);
+  note_range_write(0, kMemorySize);
 }
 
 }  // namespace machine

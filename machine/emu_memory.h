@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "machine/code_watch.h"
+
 namespace machine {
 
 inline constexpr uint32_t kMemorySize = 0x1000000;
@@ -51,7 +53,8 @@ inline void raw_write32(uint32_t a, uint32_t v) {
   std::memcpy(&emu_memory[0xFFFFFC - a], &v, 4);
 }
 
-// Direct access for host code.
+// Direct access for host code. Writes tell the translation tier when they
+// touch translated code (see code_watch.h).
 inline uint32_t peek8(uint32_t a) {
   return raw_read8(a & kAddressMask);
 }
@@ -66,19 +69,29 @@ inline uint32_t peek32(uint32_t a) {
   return (peek16(a) << 16) | peek16(a + 2);
 }
 inline void poke8(uint32_t a, uint32_t v) {
-  raw_write8(a & kAddressMask, v);
+  a &= kAddressMask;
+  raw_write8(a, v);
+  note_write(a, 1);
 }
 inline void poke16(uint32_t a, uint32_t v) {
   a &= kAddressMask;
-  if (a <= 0xFFFFFE) return raw_write16(a, v);
-  raw_write8(a, v >> 8);
-  raw_write8((a + 1) & kAddressMask, v);
+  if (a > 0xFFFFFE) {
+    poke8(a, v >> 8);
+    poke8(a + 1, v);
+    return;
+  }
+  raw_write16(a, v);
+  note_write(a, 2);
 }
 inline void poke32(uint32_t a, uint32_t v) {
   a &= kAddressMask;
-  if (a <= 0xFFFFFC) return raw_write32(a, v);
-  poke16(a, v >> 16);
-  poke16(a + 2, v);
+  if (a > 0xFFFFFC) {
+    poke16(a, v >> 16);
+    poke16(a + 2, v);
+    return;
+  }
+  raw_write32(a, v);
+  note_write(a, 4);
 }
 
 // Byte-wise copies between host buffers and guest memory; the guest address

@@ -64,7 +64,7 @@ void unhandled_read(uint32_t address) {
 }
 
 void io_write(uint32_t address, uint32_t value) {
-  raw_write32(kTickCounter, 0);
+  poke32(kTickCounter, 0);
   const TrapChannel* channel = find_trap_channel(address);
   if (!channel) {
     unhandled_write_report(address, value);

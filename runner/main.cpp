@@ -1,5 +1,7 @@
 #include "runner/runner.h"
+#include "translator/engine.h"
 
 int main(int argc, char** argv) {
-  return runner::run(argc, argv);
+  translator::configure_from_environment();
+  return runner::run(argc, argv, &translator::execute);
 }

@@ -161,7 +161,7 @@ void write_memory_dump(const char* path) {
   std::fclose(f);
 }
 
-int run(int argc, char** argv) {
+int run(int argc, char** argv, TimesliceEngine execute) {
   open_standard_descriptors();
   if (argc < 2) {
     std::printf("vellum b%s by quarndle\n", VELLUM_BUILD_STAMP);
@@ -224,7 +224,7 @@ int run(int argc, char** argv) {
   write_parameters(command_tail_address, path, param_count, params);
 
   while (!machine::quit_flag && machine::pending_signal == 0) {
-    m68k::execute(kTimeslice);
+    execute(kTimeslice);
     // Console output reaches a pipe or file at least once per timeslice, so
     // a program that prints and then computes for long shows its progress,
     // and a reader that has gone is noticed even when little is printed.

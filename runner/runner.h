@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "cpu/cpu_state.h"
 #include "machine/os_rom_symbols.h"
 #include "runner/command_line.h"
 
@@ -26,7 +27,11 @@ uint32_t load_program(std::FILE* file);
 
 void write_memory_dump(const char* path);
 
+// Runs one timeslice of the CPU: m68k::execute, or an engine with the same
+// contract.
+using TimesliceEngine = int32_t (*)(int32_t budget);
+
 // The entry point's whole job; returns the process status.
-int run(int argc, char** argv);
+int run(int argc, char** argv, TimesliceEngine execute = &m68k::execute);
 
 }  // namespace runner

@@ -97,6 +97,20 @@ void add_pexec_cases(std::vector<E2eCase>& all) {
   all.push_back(regs);
 }
 
+// Code that changes while it runs, translated at its first run so that the
+// changes meet translations (with the interpreter alone they pass as well).
+void add_changing_code(std::vector<E2eCase>& all) {
+  const std::pair<std::string, std::string> at_once{"VELLUM_TRANSLATE_AFTER", "1"};
+  E2eCase changing = run("CodeThatChangesWhileItRuns", "smc", {}, "smc.out");
+  changing.environment = {at_once};
+  all.push_back(changing);
+
+  E2eCase reused = run("ChildLoadedOverTranslatedCode", "smc_parent", {}, "smc_parent.out");
+  reused.programs_before = {"smc_child_a", "smc_child_b"};
+  reused.environment = {at_once};
+  all.push_back(reused);
+}
+
 // Handles, searches and names as programs of other toolchains use them.
 void add_device_and_name_cases(std::vector<E2eCase>& all) {
   E2eCase devices = run("DeviceHandles", "devices", {}, "devices.out");
@@ -217,6 +231,7 @@ const std::vector<E2eCase>& e2e_cases() {
     all.push_back(run("ExitPterm0", "exitcode", {"p0"}, "exitcode.p0.out", 0));
 
     add_pexec_cases(all);
+    add_changing_code(all);
     add_faults(all);
     add_device_and_name_cases(all);
     add_console(all);

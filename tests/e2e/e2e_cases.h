@@ -4,6 +4,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct HostFile {
@@ -30,6 +31,8 @@ struct E2eCase {
   // Standard input: a pipe holding these bytes and then its end; without
   // it, /dev/null.
   std::optional<std::string> input;
+  // Set in vellum's environment, over what the test run has.
+  std::vector<std::pair<std::string, std::string>> environment;
   int timeout_seconds = 60;
 };
 

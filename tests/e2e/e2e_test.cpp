@@ -40,7 +40,8 @@ struct RunResult {
 // before the start, so it must fit the pipe's buffer) and is then closed.
 RunResult run_vellum(const fs::path& dir, const fs::path& program,
                      const std::vector<std::string>& args, int timeout_seconds,
-                     const std::optional<std::string>& input) {
+                     const std::optional<std::string>& input,
+                     const std::vector<std::pair<std::string, std::string>>& environment) {
   RunResult result;
   int pipe_fds[2];
   if (pipe(pipe_fds) != 0) return result;
@@ -56,6 +57,7 @@ RunResult run_vellum(const fs::path& dir, const fs::path& program,
   pid_t pid = fork();
   if (pid == 0) {
     if (chdir(dir.c_str()) != 0) _exit(126);
+    for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
     dup2(pipe_fds[1], STDOUT_FILENO);
     if (input_fd < 0) input_fd = open("/dev/null", O_RDWR);
     dup2(input_fd, STDIN_FILENO);
@@ -112,7 +114,8 @@ void run_case(const E2eCase& c, const fs::path& program) {
     fs::copy_file(built, scratch.path() / built.filename());
   }
 
-  RunResult r = run_vellum(scratch.path(), program, c.args, c.timeout_seconds, c.input);
+  RunResult r =
+      run_vellum(scratch.path(), program, c.args, c.timeout_seconds, c.input, c.environment);
   ASSERT_FALSE(r.timed_out) << c.name << " still running after " << c.timeout_seconds
                             << " s; output so far:\n"
                             << r.output;

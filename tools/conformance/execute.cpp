@@ -5,6 +5,7 @@
 #include "cpu/cpu_state.h"
 #include "machine/emu_memory.h"
 #include "machine/run_state.h"
+#include "translator/engine.h"
 
 namespace conformance {
 
@@ -22,6 +23,14 @@ std::string field_name(const Difference& d) {
 void prepare_core() {
   m68k::init();
   m68k::set_cpu_type(m68k::kM68000);
+  translator::Settings& tier = translator::settings();
+  tier.engine = translator::Engine::kTranslator;
+  tier.translate_after = 1;
+  tier.block_limit = 1;
+}
+
+bool translator_available() {
+  return translator::available();
 }
 
 namespace {
@@ -78,9 +87,17 @@ std::vector<Difference> compare_state(const MachineState& e) {
   return out;
 }
 
-std::vector<Difference> run_vector(const Vector& v) {
+std::vector<Difference> run_vector(const Vector& v, Engine engine, bool* translated) {
   load_state(v.initial);
-  m68k::execute(1);
+  if (engine == Engine::kTranslator) {
+    // Each vector's code is new: nothing of the last one may run.
+    translator::reset();
+    const uint64_t before = translator::statistics().block_runs;
+    translator::execute(1);
+    if (translated) *translated = translator::statistics().block_runs != before;
+  } else {
+    m68k::execute(1);
+  }
   std::vector<Difference> diffs = compare_state(v.final);
   clear_touched(v);
   machine::quit_flag = 0;

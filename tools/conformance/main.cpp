@@ -2,7 +2,10 @@
 // reports, per file, how many vectors pass, fail or fall into a class of
 // deliberate differences.
 //
-//   vellum-conformance [--failures] [--list] <file.json.gz | folder>...
+//   vellum-conformance [--failures] [--list] [--interpreter] <file.json.gz | folder>...
+//
+// Each vector runs through the interpreter and, in builds that have it,
+// through the translation tier; --interpreter skips the tier.
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -56,6 +59,8 @@ bool parse_args(int argc, char** argv, Options& opt) {
       opt.report.failures = true;
     else if (std::strcmp(argv[i], "--list") == 0)
       opt.report.list = true;
+    else if (std::strcmp(argv[i], "--interpreter") == 0)
+      opt.report.translator = false;
     else if (argv[i][0] == '-')
       return false;
     else
@@ -69,7 +74,9 @@ bool parse_args(int argc, char** argv, Options& opt) {
 int main(int argc, char** argv) {
   Options opt;
   if (!parse_args(argc, argv, opt)) {
-    std::fprintf(stderr, "usage: %s [--failures] [--list] <file.json.gz | folder>...\n", argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s [--failures] [--list] [--interpreter] <file.json.gz | folder>...\n",
+                 argv[0]);
     return 2;
   }
   std::string error;

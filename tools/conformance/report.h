@@ -11,6 +11,9 @@ namespace conformance {
 struct ReportOptions {
   bool failures = false;  // each failing vector with the fields that differ
   bool list = false;      // every vector's name and outcome
+  // Each vector through the translation tier as well, when the build has
+  // it: the same outcome is required of both.
+  bool translator = true;
 };
 
 // Runs every file in order and writes the report to `out`. Returns 0 when

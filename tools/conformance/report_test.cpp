@@ -14,6 +14,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "execute.h"
+
 namespace conformance {
 namespace {
 
@@ -85,6 +87,26 @@ TEST_F(Report, SummaryCountsEachOutcomeAndFailsTheRun) {
   ASSERT_GE(text.size(), last.size());
   EXPECT_EQ(text.substr(text.size() - last.size()), last);
   EXPECT_EQ(text.find("FAIL"), std::string::npos);  // no --failures
+}
+
+// The same vectors through the translation tier: NOP has a translated form,
+// so both vectors that run do so as translated code, with the interpreter's
+// outcomes.
+TEST_F(Report, TranslatorRunsTheVectorsWithTheSameOutcomes) {
+  if (!translator_available()) GTEST_SKIP() << "this build has no translation tier";
+  std::string text;
+  EXPECT_EQ(run({}, text), 1);
+  EXPECT_NE(text.find("three.json.gz            1 passed     1 failed     1 classified, "
+                      "translator (2 translated)\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("translator: 1 passed, 1 failed, 1 classified; 2 ran as translated code, "
+                      "0 differ from the interpreter\n"),
+            std::string::npos)
+      << text;
+  std::string interpreter_only;
+  run({.translator = false}, interpreter_only);
+  EXPECT_EQ(interpreter_only.find("translator"), std::string::npos) << interpreter_only;
 }
 
 TEST_F(Report, ListAndFailuresNameEveryVectorAndTheDifferingField) {

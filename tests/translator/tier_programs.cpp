@@ -1,0 +1,285 @@
+// Guest programs that exercise every translated form, in blocks of several
+// instructions, each compared between the tier and the interpreter. Words
+// assembled with m68k-linux-gnu-as -m68000 from the source in the comments;
+// each program ends with move.l d0,$ffff84 (the recorder).
+#include "tier_test_support.h"
+
+namespace tiertest {
+
+const std::vector<Program>& tier_programs() {
+  static const std::vector<Program> programs = {
+      {"RegisterArithmetic",
+       //   moveq #-7,d0
+       //   move.l #0x7fffffff,d1
+       //   add.l d0,d1
+       //   scs d2
+       //   svs d3
+       //   addq.l #8,d1
+       //   svs d4
+       //   sub.w #0x8000,d1
+       //   smi d5
+       //   add.b d1,d0
+       //   sne d6
+       //   cmp.l d0,d1
+       //   sgt d7
+       //   and.w #0x0ff0,d0
+       //   or.b #0x81,d0
+       //   eor.l d1,d0
+       //   neg.w d0
+       //   scc d2
+       //   not.b d1
+       //   ext.w d1
+       //   ext.l d1
+       //   swap d0
+       //   tst.l d0
+       //   spl d3
+       //   clr.b d4
+       //   subq.w #1,d4
+       //   sle d5
+       //   cmpa.w #-2,a0
+       //   shi d6
+       //   adda.w d0,a0
+       //   suba.l d1,a1
+       //   cmp.b #0x80,d0
+       //   sls d7
+       //   move.l d0,d7
+       //   move.l d0,0xffff84
+       {0x70f9, 0x223c, 0x7fff, 0xffff, 0xd280, 0x55c2, 0x59c3, 0x5081, 0x59c4, 0x0441, 0x8000,
+        0x5bc5, 0xd001, 0x56c6, 0xb280, 0x5ec7, 0x0240, 0x0ff0, 0x0000, 0x0081, 0xb380, 0x4440,
+        0x54c2, 0x4601, 0x4881, 0x48c1, 0x4840, 0x4a80, 0x5ac3, 0x4204, 0x5344, 0x5fc5, 0xb0fc,
+        0xfffe, 0x52c6, 0xd0c0, 0x93c1, 0x0c00, 0x0080, 0x53c7, 0x2e00, 0x23c0, 0x00ff, 0xff84}},
+      {"AddressingModes",
+       //   lea 0x3000,a0
+       //   lea 0x3100,a1
+       //   move.l #0x11223344,(a0)
+       //   move.w (a0),d0
+       //   move.b 1(a0),d1
+       //   move.l (a0)+,(a1)+
+       //   move.w d0,-(a1)
+       //   move.l d1,8(a1)
+       //   moveq #4,d2
+       //   move.l -4(a0,d2.w),12(a1)
+       //   move.l #-4,d3
+       //   move.b 0(a0,d3.l),16(a1)
+       //   move.w 0x3000,0x3120
+       //   move.l 0x3100,d4
+       //   lea table(pc),a2
+       //   move.w 2(a2),d5
+       //   move.l table(pc,d2.w),d6
+       //   move.b #0x5a,(a1)
+       //   add.l #0x10000,(a0)
+       //   sub.b d1,(a0)+
+       //   or.w d0,(a1)+
+       //   and.l (a1),d6
+       //   eor.w d6,-(a1)
+       //   not.l (a0)
+       //   neg.b 3(a0)
+       //   clr.w (a0)+
+       //   tst.b -(a0)
+       //   addq.w #3,(a0)
+       //   subq.l #2,4(a0)
+       //   cmpi.l #0x1234,(a0)
+       //   seq (a1)
+       //   pea 20(a0)
+       //   move.l (a7)+,d7
+       //   movea.w (a0),a3
+       //   movea.l (a0)+,a4
+       //   bra.s done
+       //   table: .long 0xcafef00d, 0x8badbeef
+       //   done:
+       //   move.l d0,0xffff84
+       {0x41f8, 0x3000, 0x43f8, 0x3100, 0x20bc, 0x1122, 0x3344, 0x3010, 0x1228, 0x0001,
+        0x22d8, 0x3300, 0x2341, 0x0008, 0x7404, 0x2370, 0x20fc, 0x000c, 0x76fc, 0x1370,
+        0x3800, 0x0010, 0x31f8, 0x3000, 0x3120, 0x2838, 0x3100, 0x45fa, 0x0040, 0x3a2a,
+        0x0002, 0x2c3b, 0x2038, 0x12bc, 0x005a, 0x0690, 0x0001, 0x0000, 0x9318, 0x8159,
+        0xcc91, 0xbd61, 0x4690, 0x4428, 0x0003, 0x4258, 0x4a20, 0x5650, 0x55a8, 0x0004,
+        0x0c90, 0x0000, 0x1234, 0x57d1, 0x4868, 0x0014, 0x2e1f, 0x3650, 0x2858, 0x6008,
+        0xcafe, 0xf00d, 0x8bad, 0xbeef, 0x23c0, 0x00ff, 0xff84}},
+      {"SameRegisterOperands",
+       //   lea 0x3000,a0
+       //   move.l #0x01020304,(a0)
+       //   move.l #0x05060708,4(a0)
+       //   move.l #0x090a0b0c,8(a0)
+       //   move.l (a0)+,(a0)+
+       //   move.l a0,-(a0)
+       //   lea 0x3000,a1
+       //   adda.l (a1)+,a1
+       //   lea 0x3200,a7
+       //   move.b #0x77,-(a7)
+       //   move.b (a7)+,d0
+       //   move.l a7,d1
+       //   lea 0x3000,a2
+       //   cmp.l (a2)+,d0
+       //   move.w (a2)+,d0
+       //   add.w -(a2),d0
+       //   move.l d0,-(a2)
+       //   lea 0x3010,a3
+       //   move.l a3,(a3)+
+       //   move.l -(a3),a3
+       //   move.l d0,0xffff84
+       {0x41f8, 0x3000, 0x20bc, 0x0102, 0x0304, 0x217c, 0x0506, 0x0708, 0x0004, 0x217c,
+        0x090a, 0x0b0c, 0x0008, 0x20d8, 0x2108, 0x43f8, 0x3000, 0xd3d9, 0x4ff8, 0x3200,
+        0x1f3c, 0x0077, 0x101f, 0x220f, 0x45f8, 0x3000, 0xb09a, 0x301a, 0xd062, 0x2500,
+        0x47f8, 0x3010, 0x26cb, 0x2663, 0x23c0, 0x00ff, 0xff84}},
+      {"BranchesAndCalls",
+       //   moveq #9,d0
+       //   moveq #0,d1
+       //   loop: add.l d0,d1
+       //   dbra d0,loop
+       //   moveq #0,d2
+       //   moveq #15,d3
+       //   cond: cmp.l d3,d1
+       //   bhi.s 1f
+       //   addq.l #1,d2
+       //   1: bls.s 2f
+       //   addq.l #2,d2
+       //   2: bge.s 3f
+       //   addq.l #4,d2
+       //   3: blt.s 4f
+       //   addq.l #8,d2
+       //   4: subq.l #3,d1
+       //   dbeq d3,cond
+       //   lea 0x3300,a7
+       //   bsr.s sub1
+       //   lea sub1(pc),a0
+       //   jsr (a0)
+       //   moveq #2,d5
+       //   add.w d5,d5
+       //   jmp jt(pc,d5.w)
+       //   jt: bra.s j0
+       //   bra.s j1
+       //   bra.s j2
+       //   j0: moveq #10,d6
+       //   bra.s out
+       //   j1: moveq #11,d6
+       //   bra.s out
+       //   j2: moveq #12,d6
+       //   bra.s out
+       //   sub1: addq.l #1,d4
+       //   rts
+       //   out:
+       //   move.l d0,0xffff84
+       {0x7009, 0x7200, 0xd280, 0x51c8, 0xfffc, 0x7400, 0x760f, 0xb283, 0x6202, 0x5282, 0x6302,
+        0x5482, 0x6c02, 0x5882, 0x6d02, 0x5082, 0x5781, 0x57cb, 0xffea, 0x4ff8, 0x3300, 0x6120,
+        0x41fa, 0x001e, 0x4e90, 0x7a02, 0xda45, 0x4efb, 0x5002, 0x6004, 0x6006, 0x6008, 0x7c0a,
+        0x600c, 0x7c0b, 0x6008, 0x7c0c, 0x6004, 0x5284, 0x4e75, 0x23c0, 0x00ff, 0xff84}},
+      {"Shifts",
+       //   move.l #0x80000001,d0
+       //   move.l d0,d1
+       //   lsl.l #1,d1
+       //   scs d7
+       //   move.l d0,d2
+       //   lsr.l #8,d2
+       //   move.l d0,d3
+       //   asr.l #3,d3
+       //   move.w #0x4001,d4
+       //   asl.w #1,d4
+       //   svs d5
+       //   move.b #0xc3,d5
+       //   asl.b #8,d5
+       //   move.b #0x81,d6
+       //   lsr.b #8,d6
+       //   move.w #0x8001,d6
+       //   asr.w #5,d6
+       //   lsl.b #4,d6
+       //   moveq #32,d1
+       //   move.l d0,d2
+       //   lsr.l d1,d2
+       //   moveq #33,d1
+       //   move.l d0,d3
+       //   lsl.l d1,d3
+       //   moveq #0,d1
+       //   move.l d0,d4
+       //   asr.l d1,d4
+       //   moveq #63,d1
+       //   move.l d0,d5
+       //   asr.l d1,d5
+       //   moveq #31,d1
+       //   lsl.l d1,d0
+       //   move.l d0,0xffff84
+       {0x203c, 0x8000, 0x0001, 0x2200, 0xe389, 0x55c7, 0x2400, 0xe08a, 0x2600, 0xe683, 0x383c,
+        0x4001, 0xe344, 0x59c5, 0x1a3c, 0x00c3, 0xe105, 0x1c3c, 0x0081, 0xe00e, 0x3c3c, 0x8001,
+        0xea46, 0xe90e, 0x7220, 0x2400, 0xe2aa, 0x7221, 0x2600, 0xe3ab, 0x7200, 0x2800, 0xe2a4,
+        0x723f, 0x2a00, 0xe2a5, 0x721f, 0xe3a8, 0x23c0, 0x00ff, 0xff84}},
+      {"CallOutsInsideBlocks",
+       //   move.l #100000,d0
+       //   move.w #7,d1
+       //   divu d1,d0
+       //   mulu d1,d1
+       //   exg d0,d1
+       //   movem.l d0-d1,0x3400
+       //   movem.l 0x3400,d2-d3
+       //   move #0x1f,ccr
+       //   addx.l d2,d3
+       //   move sr,d4
+       //   muls #-3,d4
+       //   move.w #0,d5
+       //   divu d5,d0
+       //   addq.l #1,d0
+       //   move.l d0,0xffff84
+       {0x203c, 0x0001, 0x86a0, 0x323c, 0x0007, 0x80c1, 0xc2c1, 0xc141, 0x48f8,
+        0x0003, 0x3400, 0x4cf8, 0x000c, 0x3400, 0x44fc, 0x001f, 0xd782, 0x40c4,
+        0xc9fc, 0xfffd, 0x3a3c, 0x0000, 0x80c5, 0x5280, 0x23c0, 0x00ff, 0xff84}},
+      {"IoAccessHandsOver",
+       //   moveq #5,d0
+       //   addq.l #1,d0
+       //   lea 0xff8000,a0
+       //   tst.b (a0)
+       //   move.l #0x12345678,d1
+       //   tst.l d1
+       //   add.l d0,d1
+       //   move.l d0,0xffff84
+       {0x7005, 0x5280, 0x41f9, 0x00ff, 0x8000, 0x4a10, 0x223c, 0x1234, 0x5678, 0x4a81, 0xd280,
+        0x23c0, 0x00ff, 0xff84}},
+      {"SelfModifyingNextInstruction",
+       //   lea next(pc),a0
+       //   moveq #0,d0
+       //   move.w #0x7063,(a0)
+       //   next: moveq #1,d0
+       //   lea next2(pc),a1
+       //   move.l #0x72424e71,d2
+       //   movem.l d2,(a1)
+       //   next2: moveq #0,d1
+       //   nop
+       //   move.l d0,0xffff84
+       {0x41fa, 0x0008, 0x7000, 0x30bc, 0x7063, 0x7001, 0x43fa, 0x000c, 0x243c, 0x7242, 0x4e71,
+        0x48d1, 0x0004, 0x7200, 0x4e71, 0x23c0, 0x00ff, 0xff84}},
+      {"MovemRotatesMultiplies",
+       //   lea 0x3400,a0
+       //   lea 0x3500,a7
+       //   moveq #-3,d0
+       //   move.l #0x12345678,d1
+       //   movem.l d0-d1/a0/a7,-(a7)
+       //   movem.w d0-d1,-(a0)
+       //   movem.l (a7)+,d2-d3/a4-a5
+       //   movem.w (a0)+,d4/a1
+       //   movem.l d1/a0,8(a0)
+       //   movem.w 8(a0),d5-d6
+       //   movem.l (a0),a0-a1
+       //   lea 0x3600,a2
+       //   movem.l d0-d7/a0-a6,(a2)
+       //   movem.l 16(a2),d0/d2
+       //   move.l #0x80000001,d3
+       //   rol.l #1,d3
+       //   scs d4
+       //   ror.w #4,d3
+       //   rol.b #8,d3
+       //   ror.l #8,d3
+       //   move.w #0xfffd,d5
+       //   muls d5,d5
+       //   move.w #0xfffd,d6
+       //   mulu d6,d6
+       //   mulu #0,d6
+       //   seq d7
+       //   muls (a2),d0
+       //   move.l d0,0xffff84
+       {0x41f8, 0x3400, 0x4ff8, 0x3500, 0x70fd, 0x223c, 0x1234, 0x5678, 0x48e7, 0xc081, 0x48a0,
+        0xc000, 0x4cdf, 0x300c, 0x4c98, 0x0210, 0x48e8, 0x0102, 0x0008, 0x4ca8, 0x0060, 0x0008,
+        0x4cd0, 0x0300, 0x45f8, 0x3600, 0x48d2, 0x7fff, 0x4cea, 0x0005, 0x0010, 0x263c, 0x8000,
+        0x0001, 0xe39b, 0x55c4, 0xe85b, 0xe11b, 0xe09b, 0x3a3c, 0xfffd, 0xcbc5, 0x3c3c, 0xfffd,
+        0xccc6, 0xccfc, 0x0000, 0x57c7, 0xc1d2, 0x23c0, 0x00ff, 0xff84}},
+  };
+  return programs;
+}
+
+}  // namespace tiertest
