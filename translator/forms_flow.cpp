@@ -29,6 +29,7 @@ void dbcc(BlockEmitter& e) {
   const Insn& in = e.insn();
   const Label holds = e.a.newLabel(), expired = e.a.newLabel();
   e.condition_jump(in.condition, holds);
+  const CacheState before = e.save_state();
   const x86::Gp d = e.temp();
   e.read_register(d, in.dst.reg);
   e.a.dec(d.r16());
@@ -42,6 +43,7 @@ void dbcc(BlockEmitter& e) {
   e.a.bind(expired);
   e.exit_to(in.next, 1);
   e.a.bind(holds);
+  e.restore_state(before);
   e.exit_to(in.next, 0);
 }
 
