@@ -187,6 +187,9 @@ class BlockEmitter {
   // Leaves after this instruction for a known PC, with `extra` budget units
   // on top of one per instruction; a linkable jump when chaining.
   void exit_to(uint32_t target, unsigned extra);
+  // The same from a branch the block goes on past: the instruction goes on
+  // after it on the other way.
+  void side_exit(uint32_t target, unsigned extra);
   // Leaves for the PC in `pc` (stored), through the jump cache.
   void exit_computed(x86::Gp pc, unsigned extra);
   // Leaves before this instruction: the interpreter runs it. A stub of its
@@ -258,8 +261,17 @@ class BlockEmitter {
   int test_flag(Flag flag, bool& set_nz);
   void jump_on_flag(Flag flag, bool when_set, asmjit::Label to);
 
+  // emitter_loop.cpp: a block that branches back to its own start.
+  bool loops_to_itself() const;
+  void enter_loop();
+  void loop_back(unsigned extra);
+  void reconcile(const CacheState& to);
+
   const GuestBlock& block_;
   EmitContext context_;
+  // The loop's head, after the registers are loaded, and the state there.
+  asmjit::Label loop_head_;
+  CacheState loop_state_;
   const Insn* insn_ = nullptr;
   unsigned index_ = 0;
   // Instructions whose budget unit has already been subtracted, and extra

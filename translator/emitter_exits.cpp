@@ -59,6 +59,7 @@ Label BlockEmitter::bail() {
 }
 
 void BlockEmitter::exit_to(uint32_t target, unsigned extra) {
+  if (target == block_.pc && loop_head_.isValid()) return loop_back(extra);
   commit();
   write_back(state_);
   const unsigned charge = exit_charge(extra);
@@ -81,6 +82,11 @@ void BlockEmitter::exit_to(uint32_t target, unsigned extra) {
   a.long_().jmp(to_stub);
   exits_.push_back(exit);
   ended_ = true;
+}
+
+void BlockEmitter::side_exit(uint32_t target, unsigned extra) {
+  exit_to(target, extra);
+  ended_ = false;
 }
 
 void BlockEmitter::exit_computed(x86::Gp pc, unsigned extra) {
@@ -166,7 +172,7 @@ void BlockEmitter::emit_stub(const Stub& s) {
   a.bind(s.label);
   if (s.write_back) write_back(s.state);
   auto leave = [&](ExitReason reason, unsigned completed) {
-    if (context_.lockstep) a.mov(state_word(&tier_shared.block_instructions), completed);
+    if (context_.lockstep) a.add(state_word(&tier_shared.block_instructions), completed);
     a.mov(x86::eax, static_cast<uint32_t>(reason));
     a.jmp(context_.exit_trampoline);
   };
@@ -265,6 +271,7 @@ void BlockEmitter::emit_instruction() {
 }
 
 bool BlockEmitter::emit() {
+  if (loops_to_itself()) enter_loop();
   for (index_ = 0; index_ < block_.insns.size(); ++index_) {
     insn_ = &block_.insns[index_];
     emit_instruction();
@@ -277,7 +284,7 @@ bool BlockEmitter::emit() {
     pending_.clear();
     pending_flag_mask_ = 0;
     stored_ = false;
-    exit_to(insn_->next, 0);
+    exit_to(insn_->trace_next, 0);
   }
   emit_stubs();
   return !failed_;

@@ -1,27 +1,72 @@
 #include "translator/guest_block.h"
 
+#include <algorithm>
+
 #include "machine/emu_memory.h"
 
 namespace translator {
 
+namespace {
+
+// Where a branch that ends the straight line is likely to go: loops branch
+// backwards, and a forward branch mostly skips something rare.
+uint32_t likely_way(const Insn& insn, Follow& follow) {
+  switch (insn.kind) {
+    case Kind::kBra:
+      follow = Follow::kTaken;
+      return insn.target;
+    case Kind::kBcc:
+      follow = insn.target <= insn.address ? Follow::kTaken : Follow::kFallThrough;
+      return follow == Follow::kTaken ? insn.target : insn.next;
+    case Kind::kDbcc:
+      follow = Follow::kTaken;
+      return insn.target <= insn.address ? insn.target : 0;
+    default:
+      return 0;
+  }
+}
+
+uint32_t span(uint32_t a, uint32_t b) {
+  return a > b ? a - b : b - a;
+}
+
+}  // namespace
+
 GuestBlock read_guest_block(uint32_t pc, const BlockLimits& limits) {
   GuestBlock block;
   block.pc = pc;
-  block.first = pc & machine::kAddressMask;
+  uint32_t lowest = pc & machine::kAddressMask, highest = lowest;
   uint32_t at = pc;
   while (block.insns.size() < limits.max_instructions) {
     // Fetches from the I/O region fail in the interpreter; such an
     // instruction is never part of a translation.
     const uint32_t start = at & machine::kAddressMask;
-    const Insn insn = decode(at);
+    Insn insn = decode(at);
     if (start + insn.length > machine::kIoRegionStart) break;
     if (insn.kind == Kind::kCallOut && limits.stop_before_call_out) break;
-    block.insns.push_back(insn);
+    insn.trace_next = insn.next;
+    lowest = std::min(lowest, start);
+    highest = std::max(highest, start + insn.length);
     if (insn.kind == Kind::kCallOut) ++block.call_outs;
     at = insn.next;
-    if (insn.ends_block) break;
+    const bool ends = insn.ends_block;
+    if (ends && limits.follow_branches && block.insns.size() + 1 < limits.max_instructions) {
+      Follow follow = Follow::kNone;
+      const uint32_t to = likely_way(insn, follow);
+      bool seen = to == 0;
+      for (const Insn& earlier : block.insns)
+        if (earlier.address == to) seen = true;
+      if (!seen && to != insn.address && span(to, pc) <= limits.follow_reach) {
+        insn.follow = follow;
+        insn.trace_next = to;
+        at = to;
+      }
+    }
+    block.insns.push_back(insn);
+    if (ends && insn.follow == Follow::kNone) break;
   }
-  block.end = block.first + (at - pc);
+  block.first = lowest;
+  block.end = highest;
   compute_flag_liveness(block);
   return block;
 }
@@ -33,11 +78,14 @@ void compute_flag_liveness(GuestBlock& block) {
   for (size_t i = n; i-- > 0;) {
     const Insn& insn = block.insns[i];
     uint8_t after = live;
-    if (insn.writes_memory) after = kFlagsAll;
+    // A store may leave once done; a followed branch has its side exit.
+    if (insn.writes_memory || (insn.follow != Follow::kNone && insn.kind != Kind::kBra))
+      after = kFlagsAll;
     block.live_after[i] = after;
     live = static_cast<uint8_t>(insn.flags_read | (after & ~insn.flags_written));
     if (insn.accesses_memory || insn.kind == Kind::kCallOut) live = kFlagsAll;
   }
+  block.live_in = live;
 }
 
 }  // namespace translator

@@ -62,7 +62,9 @@ TEST(GuestBlocks, EndAtTheFirstBranchOrTheLimit) {
   machine::clear_memory();
   const uint16_t words[] = {0x7001, 0x7202, 0x6002, 0x7403};  // moveq; moveq; bra.s; moveq
   for (size_t i = 0; i < 4; ++i) machine::poke16(kAt + 2 * static_cast<uint32_t>(i), words[i]);
-  GuestBlock block = read_guest_block(kAt, BlockLimits{});
+  BlockLimits straight;
+  straight.follow_branches = false;
+  GuestBlock block = read_guest_block(kAt, straight);
   ASSERT_EQ(block.insns.size(), 3u);
   EXPECT_EQ(block.first, kAt);
   EXPECT_EQ(block.end, kAt + 6);
