@@ -11,6 +11,7 @@
 // each writing back what is dirty at its own point. When a form needs a
 // temporary and none is free, the least recently used home is written back
 // on the spot, keeping the host flags and rcx, which may be live there.
+#include <algorithm>
 #include <bit>
 
 #include "cpu/cpu_state.h"
@@ -66,22 +67,24 @@ x86::Gp BlockEmitter::temp() {
   return r;
 }
 
-// The least recently used home, preferring one that is only a clean copy.
+// The least recently used home of the cheapest kind to give up: a clean
+// copy (nothing to write), then one written back by plain stores, then a
+// flag that must be computed (the host flags saved around it).
 x86::Gp BlockEmitter::evict() {
   int victim = -1;
-  bool victim_clean = false;
+  int victim_cost = 0;
   for (const x86::Gp& r : kPool) {
     const int id = static_cast<int>(r.id());
     if (state_.owners[id] == 0) continue;
-    bool clean = true;
+    int cost = 0;
     for (const CachedRegister& c : state_.regs)
-      if (c.host == id && c.dirty) clean = false;
+      if (c.host == id && c.dirty) cost = std::max(cost, 1);
     for (const FlagValue& f : state_.flags)
-      if (f.host == id) clean = false;
-    if (victim < 0 || (clean && !victim_clean) ||
-        (clean == victim_clean && last_use_[id] < last_use_[victim])) {
+      if (f.host == id) cost = std::max(cost, f.kind == Value::kValue ? 1 : 2);
+    if (victim < 0 || cost < victim_cost ||
+        (cost == victim_cost && last_use_[id] < last_use_[victim])) {
       victim = id;
-      victim_clean = clean;
+      victim_cost = cost;
     }
   }
   if (victim < 0) {
@@ -185,6 +188,14 @@ void BlockEmitter::commit() {
     if (f.host >= 0) own(f.host);
   }
   pending_flag_mask_ = 0;
+  // A flag nothing reads before it is written again (no exit, stub or
+  // reader on any way from here) needs no home: its register is freed.
+  for (unsigned i = 0; i < 5; ++i) {
+    if (live_after() & (1u << i)) continue;
+    FlagValue& f = state_.flags[i];
+    release(f.host);
+    f = FlagValue{};
+  }
 }
 
 void BlockEmitter::forget_all() {

@@ -153,21 +153,18 @@ void by_immediate(BlockEmitter& e) {
 // by 0 changes nothing, and the carry and X are chosen by the count.
 void by_register(BlockEmitter& e) {
   const Insn& in = e.insn();
-  const x86::Gp count = e.temp();
-  e.read_register(count, in.src.reg);
-  const x86::Gp v = e.temp();
-  e.read_register(v, in.dst.reg);
   const x86::Gp wide = e.temp();
   const x86::Gp carry = e.temp();
   const x86::Gp nonzero = e.temp();
-  const x86::Gp result = e.temp();
   x86::Gp x;
   if (e.live(kFlagX)) {
     x = e.temp();
     e.read_flag(x, kFlagX);
   }
-  widen(e, wide, v, Size::Long, in.shift == ShiftOp::kAsr);
-  e.a.mov(x86::ecx, count);
+  // The count straight into rcx, the operand widened in place.
+  e.read_register(x86::ecx, in.src.reg);
+  e.read_register(wide, in.dst.reg);
+  if (in.shift == ShiftOp::kAsr) e.a.movsxd(wide.r64(), wide.r32());
   e.a.and_(x86::ecx, 63);
   e.a.setnz(nonzero.r8());
   e.a.movzx(nonzero, nonzero.r8());
@@ -186,13 +183,14 @@ void by_register(BlockEmitter& e) {
     e.a.movzx(carry, carry.r8());
     e.a.shl(carry, 8);
   }
-  e.a.mov(result, wide.r32());
-  e.queue_register(in.dst.reg, result);
+  // The result is the low half; the register's home is read as 32 bits.
+  e.a.mov(wide.r32(), wide.r32());
+  e.queue_register(in.dst.reg, wide);
   if (x.isValid()) {
     e.a.test(nonzero, nonzero);
     e.a.cmovnz(x, carry);
   }
-  shift_flags(e, result, Size::Long, carry, x86::Gp(), false);
+  shift_flags(e, wide, Size::Long, carry, x86::Gp(), false);
   if (x.isValid()) e.store_flag(kFlagX, x);
 }
 
