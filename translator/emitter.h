@@ -242,6 +242,7 @@ class BlockEmitter {
   void record_last_instruction(unsigned index);
   unsigned exit_charge(unsigned extra) const;
   void subtract_budget(unsigned units);
+  void store_budget();
   asmjit::Label stub(Stub s);
   // A stub that writes back the state as it is now.
   Stub state_stub(StubKind kind);
@@ -272,6 +273,8 @@ class BlockEmitter {
   // The loop's head, after the registers are loaded, and the state there.
   asmjit::Label loop_head_;
   CacheState loop_state_;
+  // The budget's host register in a loop; invalid elsewhere.
+  x86::Gp budget_;
   const Insn* insn_ = nullptr;
   unsigned index_ = 0;
   // Instructions whose budget unit has already been subtracted, and extra

@@ -16,19 +16,38 @@ using asmjit::Label;
 
 // --- Budget and exits -------------------------------------------------------------
 
+// In a loop the budget lives in a host register (emitter_loop.cpp), stored
+// wherever anything else may read it: every exit, stub and call-out.
 void BlockEmitter::subtract_budget(unsigned units) {
+  if (budget_.isValid()) {
+    if (units > 0)
+      a.sub(budget_, units);
+    else
+      a.cmp(budget_, 0);
+    return;
+  }
   if (units > 0)
     a.sub(state_word(&m68k::cycle_budget), units);
   else
     a.cmp(state_word(&m68k::cycle_budget), 0);
 }
 
+void BlockEmitter::store_budget() {
+  if (budget_.isValid()) a.mov(state_word(&m68k::cycle_budget), budget_);
+}
+
 void BlockEmitter::charge_now(unsigned units) {
-  a.sub(state_word(&m68k::cycle_budget), units);
+  if (budget_.isValid())
+    a.sub(budget_, units);
+  else
+    a.sub(state_word(&m68k::cycle_budget), units);
 }
 
 void BlockEmitter::charge_now(x86::Gp units) {
-  a.sub(state_word(&m68k::cycle_budget), units.r32());
+  if (budget_.isValid())
+    a.sub(budget_, units.r32());
+  else
+    a.sub(state_word(&m68k::cycle_budget), units.r32());
 }
 
 void BlockEmitter::charge_later(unsigned units) {
@@ -75,6 +94,7 @@ void BlockEmitter::exit_to(uint32_t target, unsigned extra) {
   link.pc = target;
   link.exit = static_cast<unsigned>(exits_.size());
   subtract_budget(charge);
+  store_budget();
   const Label to_stub = stub(link);
   a.jle(to_stub);
   Exit exit{target, a.newLabel(), to_stub};
@@ -102,6 +122,7 @@ void BlockEmitter::exit_computed(x86::Gp pc, unsigned extra) {
   }
   const Label miss = stub(Stub{StubKind::kComputedMiss, a.newLabel(), index_});
   subtract_budget(charge);
+  store_budget();
   a.jle(miss);
   if (context_.chaining) {
     const int32_t cache = distance(tier_shared.jump_cache);
@@ -137,14 +158,17 @@ void BlockEmitter::after_stores() {
 void BlockEmitter::emit_call_out() {
   write_back(state_);
   const unsigned before = index_ - charged_ + extra_;
-  if (before > 0) a.sub(state_word(&m68k::cycle_budget), before);
+  if (before > 0) charge_now(before);
+  store_budget();
   a.mov(state_word(&m68k::cpu.instr_addr), insn_->address);
   a.mov(state_word(&m68k::cpu.pc), insn_->address + 2);
   a.mov(state_word(&m68k::cpu.ir), static_cast<uint32_t>(insn_->opcode));
   a.mov(x86::rax, reinterpret_cast<uint64_t>(m68k::instruction_jump_table[insn_->opcode]));
   a.call(x86::rax);
   forget_all();
-  a.sub(state_word(&m68k::cycle_budget), 1);
+  // The handler may have changed the budget (its extras, an end).
+  if (budget_.isValid()) a.mov(budget_, state_word(&m68k::cycle_budget));
+  charge_now(1u);
   charged_ = index_ + 1;
   extra_ = 0;
   const Label out = stub(Stub{StubKind::kExitAfter, a.newLabel(), index_});
@@ -178,13 +202,15 @@ void BlockEmitter::emit_stub(const Stub& s) {
   };
   switch (s.kind) {
     case StubKind::kBail:
-      if (s.charge > 0) a.sub(state_word(&m68k::cycle_budget), s.charge);
+      if (s.charge > 0) charge_now(s.charge);
+      store_budget();
       a.mov(state_word(&m68k::cpu.pc), s.pc);
       if (s.index > 0) record_last_instruction(s.index - 1);
       leave(kExitBail, s.index);
       break;
     case StubKind::kExitAfter:
-      if (s.charge > 0) a.sub(state_word(&m68k::cycle_budget), s.charge);
+      if (s.charge > 0) charge_now(s.charge);
+      store_budget();
       if (s.store_pc) a.mov(state_word(&m68k::cpu.pc), s.pc);
       record_last_instruction(s.index);
       leave(kExitNormal, s.index + 1);

@@ -5,7 +5,11 @@
 // Of the flags, only those the block may read before writing them (its
 // live-in set, which counts every memory access and call-out as a reader)
 // are written back on the way round; the others are dead at the head. The
-// budget is charged and checked on every pass, as at any exit.
+// budget is charged and checked on every pass, as at any exit, in a host
+// register of its own that every way out of the block stores: an end
+// signal, which zeroes the budget in memory, ends the run at the end of the
+// timeslice (the run loop looks at the signal after every one) rather than
+// at the next pass.
 #include <cstddef>
 #include <vector>
 
@@ -98,6 +102,9 @@ void BlockEmitter::enter_loop() {
   uint16_t used = 0;
   for (const Insn& in : block_.insns) used |= registers_of(in);
   reset_temps();
+  budget_ = temp();
+  own(budget_.id());
+  a.mov(budget_, state_word(&m68k::cycle_budget));
   int loaded = 0;
   for (unsigned n = 0; n < 16 && loaded < kLoopRegisters; ++n) {
     if (!(used & (1u << n))) continue;

@@ -75,7 +75,7 @@ x86::Gp BlockEmitter::evict() {
   int victim_cost = 0;
   for (const x86::Gp& r : kPool) {
     const int id = static_cast<int>(r.id());
-    if (state_.owners[id] == 0) continue;
+    if (state_.owners[id] == 0 || (budget_.isValid() && r.id() == budget_.id())) continue;
     int cost = 0;
     for (const CachedRegister& c : state_.regs)
       if (c.host == id && c.dirty) cost = std::max(cost, 1);
@@ -200,6 +200,7 @@ void BlockEmitter::commit() {
 
 void BlockEmitter::forget_all() {
   state_ = CacheState{};
+  if (budget_.isValid()) state_.owners[budget_.id()] = 1;
 }
 
 // --- Writing back ---------------------------------------------------------------

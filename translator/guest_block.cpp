@@ -83,7 +83,11 @@ void compute_flag_liveness(GuestBlock& block) {
       after = kFlagsAll;
     block.live_after[i] = after;
     live = static_cast<uint8_t>(insn.flags_read | (after & ~insn.flags_written));
-    if (insn.accesses_memory || insn.kind == Kind::kCallOut) live = kFlagsAll;
+    // Handed to the interpreter at the I/O region, the instruction runs to
+    // its end there and writes its own flags: it needs the others as they
+    // are. A call-out's handler may raise an exception, which saves them all.
+    if (insn.accesses_memory) live = static_cast<uint8_t>(live | (kFlagsAll & ~insn.flags_written));
+    if (insn.kind == Kind::kCallOut) live = kFlagsAll;
   }
   block.live_in = live;
 }

@@ -45,11 +45,14 @@ struct GuestBlock {
 // instruction the limits exclude).
 GuestBlock read_guest_block(uint32_t pc, const BlockLimits& limits);
 
-// Fills live_after. Every exit of the block may be followed by code that
-// reads any flag, so all flags are live there (side exits included); an
-// instruction that may leave early needs them all as well: before it when it may stop before doing
-// anything (a memory access that meets the I/O region, a call-out), after it
-// when it may stop once done (a write that meets translated code).
+// Fills live_after and live_in. Every exit of the block may be followed by
+// code that reads any flag, so all flags are live there (side exits
+// included); an instruction that may leave early needs them as well: before
+// a call-out all of them; before a memory access (which hands the
+// instruction to the interpreter when it meets the I/O region, and the
+// interpreter then writes the instruction's own flags) those the
+// instruction does not write; after a store all of them (it may leave once
+// done when it meets translated code).
 void compute_flag_liveness(GuestBlock& block);
 
 }  // namespace translator

@@ -24,9 +24,13 @@ const LivenessCase kCases[] = {
     {"XSurvivesUntilSet", {0x2200, 0x5282, 0x66FA}, {0, kFlagsAll, kFlagsAll}},
     // add.l d1,d0 ; move.l d0,d2 ; bne.s: only X of ADD is live.
     {"LaterMoveLeavesX", {0xD081, 0x2400, 0x66FA}, {kFlagX, kFlagsAll, kFlagsAll}},
-    // add.l d1,d0 ; move.l (a0),d2 ; bne.s: the read may hand the instruction
-    // to the interpreter, which starts from every flag.
-    {"MemoryAccessNeedsEveryFlagBefore", {0xD081, 0x2410, 0x66FA}, {kFlagsAll, kFlagsAll, kFlagsAll}},
+    // add.l d1,d0 ; movea.l (a0),a1 ; bne.s: the read may hand the
+    // instruction to the interpreter, which writes no flag for it and so
+    // needs every one.
+    {"MemoryAccessNeedsEveryFlagItKeeps", {0xD081, 0x2250, 0x66FA}, {kFlagsAll, kFlagsAll, kFlagsAll}},
+    // add.l d1,d0 ; move.l (a0),d2 ; bne.s: the interpreter would set N Z V C
+    // of the MOVE itself; only X must be as ADD left it.
+    {"MemoryAccessNeedsOnlyWhatItKeeps", {0xD081, 0x2410, 0x66FA}, {kFlagX, kFlagsAll, kFlagsAll}},
     // move.l d0,(a0) ; moveq #0,d1 ; bra.s: a store may leave right after itself.
     {"StoreNeedsEveryFlagAfter", {0x2080, 0x7200, 0x60FA}, {kFlagsAll, kFlagsAll, kFlagsAll}},
     // lsr.l d1,d0 with a count of 0 keeps X: X before it stays live.
