@@ -41,6 +41,12 @@ GuestBlock read_guest_block(uint32_t pc, const BlockLimits& limits) {
     // Fetches from the I/O region fail in the interpreter; such an
     // instruction is never part of a translation.
     const uint32_t start = at & machine::kAddressMask;
+    // Back at an instruction of the block (its start: a loop): the way on
+    // is an exit to it.
+    bool again = false;
+    for (const Insn& earlier : block.insns)
+      if (earlier.address == at) again = true;
+    if (again) break;
     Insn insn = decode(at);
     if (start + insn.length > machine::kIoRegionStart) break;
     if (insn.kind == Kind::kCallOut && limits.stop_before_call_out) break;
