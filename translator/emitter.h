@@ -267,12 +267,18 @@ class BlockEmitter {
   void enter_loop();
   void loop_back(unsigned extra);
   void reconcile(const CacheState& to);
+  bool head_rotates() const;
+  void rotate_head();
 
   const GuestBlock& block_;
   EmitContext context_;
   // The loop's head, after the registers are loaded, and the state there.
   asmjit::Label loop_head_;
   CacheState loop_state_;
+  // A loop whose head is a branch with side exits: where the code after
+  // the head starts, and the state there (emitter_loop.cpp).
+  asmjit::Label body_;
+  CacheState body_state_;
   // The budget's host register in a loop; invalid elsewhere.
   x86::Gp budget_;
   const Insn* insn_ = nullptr;

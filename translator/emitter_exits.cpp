@@ -302,6 +302,11 @@ bool BlockEmitter::emit() {
     insn_ = &block_.insns[index_];
     emit_instruction();
     if (ended_) break;
+    if (index_ == 0 && loop_head_.isValid() && head_rotates()) {
+      body_ = a.newLabel();
+      a.bind(body_);
+      body_state_ = state_;
+    }
   }
   if (!ended_) {
     // The block stops before the next instruction: a limit, or what comes

@@ -168,6 +168,52 @@ void BlockEmitter::reconcile(const CacheState& to) {
     a.mov(x86::gpd(static_cast<uint32_t>(to.regs[n].host)), guest_register(n));
 }
 
+// A head that is a followed Bcc or DBcc is emitted again at every jump
+// back, from the state there: its side exits write back the flags as they
+// are, instead of every pass storing them for the head. The pass then
+// jumps past the head, whose state it takes (the flags dead there).
+bool BlockEmitter::head_rotates() const {
+  const Insn& head = block_.insns[0];
+  if (block_.insns.size() < 2 || head.follow == Follow::kNone) return false;
+  if (head.kind != Kind::kBcc && head.kind != Kind::kDbcc) return false;
+  const uint32_t side =
+      head.kind == Kind::kBcc && head.follow == Follow::kFallThrough ? head.target : head.next;
+  if (side == block_.pc) return false;
+  for (const FlagValue& f : state_.flags)
+    if (f.kind != FlagValue::Kind::kMemory) return false;
+  return true;
+}
+
+void BlockEmitter::rotate_head() {
+  const CacheState state = state_;
+  const std::vector<x86::Gp> free = free_;
+  const std::vector<Pending> pending = pending_;
+  const Insn* insn = insn_;
+  const unsigned index = index_, charged = charged_, extra = extra_;
+  const bool stored = stored_;
+  index_ = 0;
+  insn_ = &block_.insns[0];
+  charged_ = 0;
+  extra_ = 0;
+  stored_ = false;
+  ended_ = false;
+  pending_.clear();
+  pending_flag_mask_ = 0;
+  reset_temps();
+  emit_form(*this);
+  commit();
+  reconcile(body_state_);
+  a.jmp(body_);
+  state_ = state;
+  free_ = free;
+  pending_ = pending;
+  insn_ = insn;
+  index_ = index;
+  charged_ = charged;
+  extra_ = extra;
+  stored_ = stored;
+}
+
 void BlockEmitter::loop_back(unsigned extra) {
   commit();
   const unsigned charge = exit_charge(extra);
@@ -185,6 +231,11 @@ void BlockEmitter::loop_back(unsigned extra) {
   out.store_pc = true;
   a.jle(stub(out));
   if (context_.lockstep) a.add(state_word(&tier_shared.block_instructions), index_ + 1);
+  if (body_.isValid()) {
+    rotate_head();
+    ended_ = true;
+    return;
+  }
   for (unsigned i = 0; i < 5; ++i)
     if (block_.live_in & (1u << i)) write_flag(i, state_.flags[i]);
   reconcile(loop_state_);

@@ -84,16 +84,18 @@ void compute_flag_liveness(GuestBlock& block) {
   for (size_t i = n; i-- > 0;) {
     const Insn& insn = block.insns[i];
     uint8_t after = live;
-    // A store may leave once done; a followed branch has its side exit.
-    if (insn.writes_memory || (insn.follow != Follow::kNone && insn.kind != Kind::kBra))
-      after = kFlagsAll;
+    // A store may leave once done.
+    if (insn.writes_memory) after = kFlagsAll;
     block.live_after[i] = after;
     live = static_cast<uint8_t>(insn.flags_read | (after & ~insn.flags_written));
     // Handed to the interpreter at the I/O region, the instruction runs to
     // its end there and writes its own flags: it needs the others as they
     // are. A call-out's handler may raise an exception, which saves them all.
     if (insn.accesses_memory) live = static_cast<uint8_t>(live | (kFlagsAll & ~insn.flags_written));
-    if (insn.kind == Kind::kCallOut) live = kFlagsAll;
+    // A followed branch (which writes no flag) leaves by its side exit
+    // with every flag as it found them.
+    const bool side_exit = insn.follow != Follow::kNone && insn.kind != Kind::kBra;
+    if (insn.kind == Kind::kCallOut || side_exit) live = kFlagsAll;
   }
   block.live_in = live;
 }
