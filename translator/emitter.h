@@ -236,6 +236,7 @@ class BlockEmitter {
   void emit_instruction();
   void emit_call_out();
   void commit();
+  void drop_dead_flags();
   void after_stores();
   void emit_stubs();
   void emit_stub(const Stub& stub);

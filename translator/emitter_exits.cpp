@@ -293,6 +293,7 @@ void BlockEmitter::emit_instruction() {
   emit_form(*this);
   if (ended_) return;
   commit();
+  drop_dead_flags();
   after_stores();
 }
 

@@ -202,6 +202,7 @@ void BlockEmitter::rotate_head() {
   reset_temps();
   emit_form(*this);
   commit();
+  drop_dead_flags();
   reconcile(body_state_);
   a.jmp(body_);
   state_ = state;

@@ -188,8 +188,12 @@ void BlockEmitter::commit() {
     if (f.host >= 0) own(f.host);
   }
   pending_flag_mask_ = 0;
-  // A flag nothing reads before it is written again (no exit, stub or
-  // reader on any way from here) needs no home: its register is freed.
+}
+
+// Once the instruction is done on its way on (not at its own exits, which
+// see every flag): a flag nothing reads before it is written again needs
+// no home, and its register is freed.
+void BlockEmitter::drop_dead_flags() {
   for (unsigned i = 0; i < 5; ++i) {
     if (live_after() & (1u << i)) continue;
     FlagValue& f = state_.flags[i];
