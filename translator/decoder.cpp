@@ -397,7 +397,7 @@ class Decoder {
         break;
     }
     if (size_field == 3) {
-      if (line == 0x8) return false;  // DIVU, DIVS
+      if (line == 0x8) return divide(op, reg_hi, mode, reg);
       if (line == 0xC) {
         // MULU.W, MULS.W <ea>,Dn: the product of the words, whole.
         insn_.size = Size::Word;
@@ -469,6 +469,22 @@ class Decoder {
     }
     static constexpr const char* kNames[] = {"ASR", "ASL", "LSR", "LSL", "ROR", "ROL"};
     return accept(Kind::kShift, kNames[static_cast<unsigned>(insn_.shift)], true);
+  }
+
+  // DIVU.W, DIVS.W <ea>,Dn. A divide by zero is handed to the interpreter
+  // (which raises the exception): the form may leave before it has done
+  // anything, like a memory access. An overflow leaves N and Z as they were,
+  // so only V and C count as written.
+  bool divide(uint16_t op, unsigned reg_hi, unsigned mode, unsigned reg) {
+    const bool is_signed = op & 0x100;
+    insn_.size = Size::Word;
+    if (!operand(insn_.src, mode, reg)) return false;
+    insn_.dst.reg = static_cast<uint8_t>(reg_hi);
+    set_flags(0, kFlagV | kFlagC);
+    if (!accept(is_signed ? Kind::kDivs : Kind::kDivu, is_signed ? "DIVS" : "DIVU", false))
+      return false;
+    insn_.accesses_memory = true;
+    return true;
   }
 
   static bool constant_address(const Operand& o) {

@@ -69,6 +69,9 @@ enum class Kind : uint8_t {
   kJsr,
   kRts,
   kNop,
+  // DIVU.W, DIVS.W <ea>,Dn: a zero divisor hands the instruction over.
+  kDivu,
+  kDivs,
 };
 
 enum class ShiftOp : uint8_t { kAsr, kAsl, kLsr, kLsl, kRor, kRol };

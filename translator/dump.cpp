@@ -171,6 +171,10 @@ const char* kind_name(Kind kind) {
       return "RTS";
     case Kind::kNop:
       return "NOP";
+    case Kind::kDivu:
+      return "DIVU";
+    case Kind::kDivs:
+      return "DIVS";
   }
   return "?";
 }

@@ -45,6 +45,9 @@ void emit_form(BlockEmitter& e) {
     case Kind::kRts:
     case Kind::kNop:
       return emit_flow_form(e);
+    case Kind::kDivu:
+    case Kind::kDivs:
+      return emit_divide_form(e);
     case Kind::kCallOut:
       break;
   }

@@ -13,5 +13,6 @@ void emit_unary_form(BlockEmitter& e);   // CLR, TST, NOT, NEG, EXT, SWAP
 void emit_binary_form(BlockEmitter& e);  // ADD, SUB, CMP, AND, OR, EOR, MULU, MULS, address forms
 void emit_shift_form(BlockEmitter& e);   // ASL, ASR, LSL, LSR, ROL, ROR of a data register
 void emit_flow_form(BlockEmitter& e);    // branches, jumps, calls, returns, Scc, NOP
+void emit_divide_form(BlockEmitter& e);  // DIVU, DIVS
 
 }  // namespace translator

@@ -111,7 +111,9 @@ const Expected kDecodes[] = {
     {{0x4CBA, 0x0003, 0x0010}, Kind::kMovemToRegisters, Size::Word, Ea::PcDisp, Ea::Dn, 6, 0},  // movem.w 16(pc),d0-d1
     {{0xC3C1},                 Kind::kMuls,  Size::Word, Ea::Dn,      Ea::Dn,     2, kFlagsNZVC},  // muls d1,d1
     {{0xE39A},                 Kind::kShift, Size::Long, Ea::Imm,     Ea::Dn,     2, kFlagsNZVC},  // rol.l #1,d2
-    {{0x80C1},                 Kind::kCallOut, Size::Long, Ea::Dn,    Ea::Dn,     2, 0},           // divu d1,d0
+    // A divide overflow leaves N and Z: they are not written for certain.
+    {{0x80C1},                 Kind::kDivu,  Size::Word, Ea::Dn,      Ea::Dn,     2, kFlagV | kFlagC},  // divu d1,d0
+    {{0x85D8},                 Kind::kDivs,  Size::Word, Ea::PostInc, Ea::Dn,     2, kFlagV | kFlagC},  // divs (a0)+,d2
 };
 // clang-format on
 
