@@ -427,7 +427,7 @@ class Decoder {
       insn_.src = data;
       if (!operand(insn_.dst, mode, reg)) return false;
     } else if (to_ea) {
-      if (mode == 1) return false;  // CMPM
+      if (mode == 1) return compare_memory(reg_hi, reg);
       insn_.src = data;
       if (!operand(insn_.dst, mode, reg)) return false;
     } else {
@@ -485,6 +485,16 @@ class Decoder {
       return false;
     insn_.accesses_memory = true;
     return true;
+  }
+
+  // CMPM (Ay)+,(Ax)+: a compare of two memory operands.
+  bool compare_memory(unsigned reg_hi, unsigned reg) {
+    insn_.src.mode = Ea::PostInc;
+    insn_.src.reg = static_cast<uint8_t>(reg);
+    insn_.dst.mode = Ea::PostInc;
+    insn_.dst.reg = static_cast<uint8_t>(reg_hi);
+    set_flags(0, kFlagsNZVC);
+    return accept(Kind::kCmp, "CMP", true);
   }
 
   static bool constant_address(const Operand& o) {

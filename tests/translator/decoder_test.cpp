@@ -114,6 +114,7 @@ const Expected kDecodes[] = {
     // A divide overflow leaves N and Z: they are not written for certain.
     {{0x80C1},                 Kind::kDivu,  Size::Word, Ea::Dn,      Ea::Dn,     2, kFlagV | kFlagC},  // divu d1,d0
     {{0x85D8},                 Kind::kDivs,  Size::Word, Ea::PostInc, Ea::Dn,     2, kFlagV | kFlagC},  // divs (a0)+,d2
+    {{0xB308},                 Kind::kCmp,   Size::Byte, Ea::PostInc, Ea::PostInc, 2, kFlagsNZVC}, // cmpm.b (a0)+,(a1)+
 };
 // clang-format on
 
