@@ -457,7 +457,7 @@ class Decoder {
     if (by_register) {
       // ASL by a register count keeps its overflow rule with the
       // interpreter, and the rotates theirs.
-      if (insn_.shift == ShiftOp::kAsl || type == 3 || insn_.size != Size::Long) return false;
+      if (insn_.shift == ShiftOp::kAsl || type == 3) return false;
       insn_.src.mode = Ea::Dn;
       insn_.src.reg = static_cast<uint8_t>(reg_hi);
       // A count of 0 leaves X as it was.

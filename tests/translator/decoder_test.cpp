@@ -115,6 +115,7 @@ const Expected kDecodes[] = {
     {{0x80C1},                 Kind::kDivu,  Size::Word, Ea::Dn,      Ea::Dn,     2, kFlagV | kFlagC},  // divu d1,d0
     {{0x85D8},                 Kind::kDivs,  Size::Word, Ea::PostInc, Ea::Dn,     2, kFlagV | kFlagC},  // divs (a0)+,d2
     {{0xB308},                 Kind::kCmp,   Size::Byte, Ea::PostInc, Ea::PostInc, 2, kFlagsNZVC}, // cmpm.b (a0)+,(a1)+
+    {{0xE268},                 Kind::kShift, Size::Word, Ea::Dn,      Ea::Dn,     2, kFlagsAll},   // lsr.w d1,d0
 };
 // clang-format on
 
