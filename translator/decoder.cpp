@@ -257,6 +257,7 @@ class Decoder {
   }
 
   bool line4(uint16_t op, unsigned reg_hi, unsigned mode, unsigned reg, unsigned size_field) {
+    if ((op & 0xFFF0) == 0x4E50) return link_unlink(op, reg);
     if (op == 0x4E75) {
       insn_.ends_block = true;
       return accept(Kind::kRts, "RTS", false);
@@ -495,6 +496,23 @@ class Decoder {
     insn_.dst.reg = static_cast<uint8_t>(reg_hi);
     set_flags(0, kFlagsNZVC);
     return accept(Kind::kCmp, "CMP", true);
+  }
+
+  // LINK An,#d and UNLK An: a long pushed or popped, no flags.
+  bool link_unlink(uint16_t op, unsigned reg) {
+    insn_.size = Size::Long;
+    insn_.dst.mode = Ea::An;
+    insn_.dst.reg = static_cast<uint8_t>(reg);
+    const bool unlink = op & 8;
+    if (!unlink) {
+      insn_.src.mode = Ea::Imm;
+      insn_.src.value = static_cast<uint32_t>(static_cast<int16_t>(reader_.word()));
+    }
+    if (!accept(unlink ? Kind::kUnlk : Kind::kLink, unlink ? "UNLINK" : "LINK", false))
+      return false;
+    insn_.accesses_memory = true;
+    insn_.writes_memory = !unlink;
+    return true;
   }
 
   static bool constant_address(const Operand& o) {

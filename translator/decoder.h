@@ -72,6 +72,9 @@ enum class Kind : uint8_t {
   // DIVU.W, DIVS.W <ea>,Dn: a zero divisor hands the instruction over.
   kDivu,
   kDivs,
+  // LINK An,#d (src Imm); UNLK An (dst).
+  kLink,
+  kUnlk,
 };
 
 enum class ShiftOp : uint8_t { kAsr, kAsl, kLsr, kLsl, kRor, kRol };

@@ -79,6 +79,7 @@ unsigned operand_count(Kind kind) {
     case Kind::kScc:
     case Kind::kDbcc:
     case Kind::kMovemToMemory:
+    case Kind::kUnlk:
       return 1;
     case Kind::kPea:
     case Kind::kJmp:
@@ -175,6 +176,10 @@ const char* kind_name(Kind kind) {
       return "DIVU";
     case Kind::kDivs:
       return "DIVS";
+    case Kind::kLink:
+      return "LINK";
+    case Kind::kUnlk:
+      return "UNLK";
   }
   return "?";
 }

@@ -48,6 +48,9 @@ void emit_form(BlockEmitter& e) {
     case Kind::kDivu:
     case Kind::kDivs:
       return emit_divide_form(e);
+    case Kind::kLink:
+    case Kind::kUnlk:
+      return emit_frame_form(e);
     case Kind::kCallOut:
       break;
   }

@@ -14,5 +14,6 @@ void emit_binary_form(BlockEmitter& e);  // ADD, SUB, CMP, AND, OR, EOR, MULU, M
 void emit_shift_form(BlockEmitter& e);   // ASL, ASR, LSL, LSR, ROL, ROR of a data register
 void emit_flow_form(BlockEmitter& e);    // branches, jumps, calls, returns, Scc, NOP
 void emit_divide_form(BlockEmitter& e);  // DIVU, DIVS
+void emit_frame_form(BlockEmitter& e);   // LINK, UNLK
 
 }  // namespace translator

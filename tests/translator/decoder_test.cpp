@@ -115,6 +115,8 @@ const Expected kDecodes[] = {
     {{0x80C1},                 Kind::kDivu,  Size::Word, Ea::Dn,      Ea::Dn,     2, kFlagV | kFlagC},  // divu d1,d0
     {{0x85D8},                 Kind::kDivs,  Size::Word, Ea::PostInc, Ea::Dn,     2, kFlagV | kFlagC},  // divs (a0)+,d2
     {{0xB308},                 Kind::kCmp,   Size::Byte, Ea::PostInc, Ea::PostInc, 2, kFlagsNZVC}, // cmpm.b (a0)+,(a1)+
+    {{0x4E56, 0xFFF8},         Kind::kLink,  Size::Long, Ea::Imm,     Ea::An,     4, 0},           // link a6,#-8
+    {{0x4E5E},                 Kind::kUnlk,  Size::Long, Ea::Dn,      Ea::An,     2, 0},           // unlk a6
     {{0xE268},                 Kind::kShift, Size::Word, Ea::Dn,      Ea::Dn,     2, kFlagsAll},   // lsr.w d1,d0
 };
 // clang-format on

@@ -278,6 +278,54 @@ const std::vector<Program>& tier_programs() {
         0x4cd0, 0x0300, 0x45f8, 0x3600, 0x48d2, 0x7fff, 0x4cea, 0x0005, 0x0010, 0x263c, 0x8000,
         0x0001, 0xe39b, 0x55c4, 0xe85b, 0xe11b, 0xe09b, 0x3a3c, 0xfffd, 0xcbc5, 0x3c3c, 0xfffd,
         0xccc6, 0xccfc, 0x0000, 0x57c7, 0xc1d2, 0x23c0, 0x00ff, 0xff84}},
+      {"DividesAndFrames",
+       // Quotients that fit, overflows (N and Z kept), DIVS of 0x80000000
+       // by -1, a zero divisor after (a0)+ (the handler adds 1 to d7), LINK
+       // and UNLK on A6 and on A7 itself.
+       //   move.l #100000,d0
+       //   move.w #7,d1
+       //   divu d1,d0
+       //   smi d2
+       //   seq d3
+       //   move.l #0x12345678,d4
+       //   moveq #-1,d5
+       //   divu #2,d4
+       //   smi d5
+       //   svs d6
+       //   move.l #-100000,d0
+       //   divs #-7,d0
+       //   spl d2
+       //   move.l #0x80000000,d1
+       //   divs #-1,d1
+       //   svs d3
+       //   moveq #-7,d2
+       //   divs #2,d2
+       //   lea 0x3000,a0
+       //   move.w #3,(a0)
+       //   move.w #0,2(a0)
+       //   moveq #10,d3
+       //   divu (a0)+,d3
+       //   divu (a0)+,d3
+       //   moveq #0,d4
+       //   divs #1,d4
+       //   seq d5
+       //   link a6,#-16
+       //   move.l a6,-(a7)
+       //   link a7,#-4
+       //   unlk a7
+       //   move.l (a7)+,d6
+       //   unlk a6
+       //   lea 0x3100,a5
+       //   move.l #0xdeadbeef,(a5)
+       //   move.l a5,a4
+       //   unlk a4
+       //   move.l d0,0xffff84
+       {0x203c, 0x0001, 0x86a0, 0x323c, 0x0007, 0x80c1, 0x5bc2, 0x57c3, 0x283c, 0x1234, 0x5678,
+        0x7aff, 0x88fc, 0x0002, 0x5bc5, 0x59c6, 0x203c, 0xfffe, 0x7960, 0x81fc, 0xfff9, 0x5ac2,
+        0x223c, 0x8000, 0x0000, 0x83fc, 0xffff, 0x59c3, 0x74f9, 0x85fc, 0x0002, 0x41f8, 0x3000,
+        0x30bc, 0x0003, 0x317c, 0x0000, 0x0002, 0x760a, 0x86d8, 0x86d8, 0x7800, 0x89fc, 0x0001,
+        0x57c5, 0x4e56, 0xfff0, 0x2f0e, 0x4e57, 0xfffc, 0x4e5f, 0x2c1f, 0x4e5e, 0x4bf8, 0x3100,
+        0x2abc, 0xdead, 0xbeef, 0x284d, 0x4e5c, 0x23c0, 0x00ff, 0xff84}},
   };
   return programs;
 }
