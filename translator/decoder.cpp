@@ -171,6 +171,8 @@ class Decoder {
     const unsigned size_field = (op >> 6) & 3;
     switch (line) {
       case 0x0:
+        if (op & 0x100 || (op & 0xFF00) == 0x0800)
+          return bit_operation(op, reg_hi, mode_lo, reg_lo);
         return immediate_alu(op, mode_lo, reg_lo, size_field);
       case 0x1:
       case 0x2:
@@ -513,6 +515,31 @@ class Decoder {
     insn_.accesses_memory = true;
     insn_.writes_memory = !unlink;
     return true;
+  }
+
+  // BTST, BCHG, BCLR, BSET with a register or an immediate bit number: on
+  // Dn the whole register, on memory a byte. Only Z changes.
+  bool bit_operation(uint16_t op, unsigned reg_hi, unsigned mode, unsigned reg) {
+    if ((op & 0xF138) == 0x0108) return false;  // MOVEP
+    static constexpr struct {
+      Kind kind;
+      const char* family;
+    } kOps[4] = {
+        {Kind::kBtst, "BTST"}, {Kind::kBchg, "BCHG"}, {Kind::kBclr, "BCLR"}, {Kind::kBset, "BSET"}};
+    const auto& row = kOps[(op >> 6) & 3];
+    if (op & 0x100) {
+      insn_.src.mode = Ea::Dn;
+      insn_.src.reg = static_cast<uint8_t>(reg_hi);
+    } else {
+      insn_.src.mode = Ea::Imm;
+      insn_.src.value = reader_.word() & 0xFF;
+    }
+    insn_.size = mode == 0 ? Size::Long : Size::Byte;
+    if (!operand(insn_.dst, mode, reg)) return false;
+    if (insn_.dst.mode == Ea::An) return false;
+    set_flags(0, kFlagZ);
+    insn_.writes_memory = row.kind != Kind::kBtst && is_memory(insn_.dst.mode);
+    return accept(row.kind, row.family, false);
   }
 
   static bool constant_address(const Operand& o) {

@@ -75,6 +75,12 @@ enum class Kind : uint8_t {
   // LINK An,#d (src Imm); UNLK An (dst).
   kLink,
   kUnlk,
+  // BTST, BCHG, BCLR, BSET: bit number in src (Dn or Imm), the whole Dn
+  // (long) or a byte of memory in dst.
+  kBtst,
+  kBchg,
+  kBclr,
+  kBset,
 };
 
 enum class ShiftOp : uint8_t { kAsr, kAsl, kLsr, kLsl, kRor, kRol };

@@ -180,6 +180,14 @@ const char* kind_name(Kind kind) {
       return "LINK";
     case Kind::kUnlk:
       return "UNLK";
+    case Kind::kBtst:
+      return "BTST";
+    case Kind::kBchg:
+      return "BCHG";
+    case Kind::kBclr:
+      return "BCLR";
+    case Kind::kBset:
+      return "BSET";
   }
   return "?";
 }

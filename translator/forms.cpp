@@ -51,6 +51,11 @@ void emit_form(BlockEmitter& e) {
     case Kind::kLink:
     case Kind::kUnlk:
       return emit_frame_form(e);
+    case Kind::kBtst:
+    case Kind::kBchg:
+    case Kind::kBclr:
+    case Kind::kBset:
+      return emit_bit_form(e);
     case Kind::kCallOut:
       break;
   }

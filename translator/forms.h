@@ -15,5 +15,6 @@ void emit_shift_form(BlockEmitter& e);   // ASL, ASR, LSL, LSR, ROL, ROR of a da
 void emit_flow_form(BlockEmitter& e);    // branches, jumps, calls, returns, Scc, NOP
 void emit_divide_form(BlockEmitter& e);  // DIVU, DIVS
 void emit_frame_form(BlockEmitter& e);   // LINK, UNLK
+void emit_bit_form(BlockEmitter& e);     // BTST, BCHG, BCLR, BSET
 
 }  // namespace translator

@@ -117,7 +117,12 @@ const Expected kDecodes[] = {
     {{0xB308},                 Kind::kCmp,   Size::Byte, Ea::PostInc, Ea::PostInc, 2, kFlagsNZVC}, // cmpm.b (a0)+,(a1)+
     {{0x4E56, 0xFFF8},         Kind::kLink,  Size::Long, Ea::Imm,     Ea::An,     4, 0},           // link a6,#-8
     {{0x4E5E},                 Kind::kUnlk,  Size::Long, Ea::Dn,      Ea::An,     2, 0},           // unlk a6
+    {{0x0800, 0x0003},         Kind::kBtst,  Size::Long, Ea::Imm,     Ea::Dn,     4, kFlagZ},      // btst #3,d0
+    {{0x03D0},                 Kind::kBset,  Size::Byte, Ea::Dn,      Ea::Ind,    2, kFlagZ},      // bset d1,(a0)
+    {{0x033C, 0x0005},         Kind::kBtst,  Size::Byte, Ea::Dn,      Ea::Imm,    4, kFlagZ},      // btst d1,#5
+    {{0x08A7, 0x0007},         Kind::kBclr,  Size::Byte, Ea::Imm,     Ea::PreDec, 4, kFlagZ},      // bclr #7,-(a7)
     {{0xE268},                 Kind::kShift, Size::Word, Ea::Dn,      Ea::Dn,     2, kFlagsAll},   // lsr.w d1,d0
+    {{0x0188, 0x0000},         Kind::kCallOut, Size::Long, Ea::Dn,    Ea::Dn,     4, 0},           // movep.w d0,0(a0)
 };
 // clang-format on
 

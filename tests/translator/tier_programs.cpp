@@ -326,6 +326,71 @@ const std::vector<Program>& tier_programs() {
         0x30bc, 0x0003, 0x317c, 0x0000, 0x0002, 0x760a, 0x86d8, 0x86d8, 0x7800, 0x89fc, 0x0001,
         0x57c5, 0x4e56, 0xfff0, 0x2f0e, 0x4e57, 0xfffc, 0x4e5f, 0x2c1f, 0x4e5e, 0x4bf8, 0x3100,
         0x2abc, 0xdead, 0xbeef, 0x284d, 0x4e5c, 0x23c0, 0x00ff, 0xff84}},
+      {"BitsCompareMemoryCountShifts",
+       // Bit numbers mod 32 on Dn and mod 8 on memory, from Dn and
+       // immediates; CMPM with one register on both sides and on A7 (steps
+       // of 2); byte and word shifts by counts of 0, the width and past it.
+       //   move.l #0x80000001,d0
+       //   btst #31,d0
+       //   seq d1
+       //   moveq #33,d2
+       //   btst d2,d0
+       //   seq d3
+       //   bchg #0,d0
+       //   bset d2,d0
+       //   bclr #31,d0
+       //   lea 0x3000,a0
+       //   move.b #0x5a,(a0)
+       //   bset #7,(a0)
+       //   sne d4
+       //   bclr d2,(a0)+
+       //   bchg #10,-(a0)
+       //   btst #3,4(a0)
+       //   moveq #4,d5
+       //   btst d5,#0x10
+       //   seq d6
+       //   btst d5,0(a0,d5.w)
+       //   lea 0x3010,a1
+       //   lea 0x3020,a2
+       //   move.l #0x01020304,(a1)
+       //   move.l #0x01020305,(a2)
+       //   cmpm.b (a1)+,(a2)+
+       //   seq d7
+       //   cmpm.w (a1)+,(a2)+
+       //   scs d1
+       //   cmpm.b (a1)+,(a1)+
+       //   shi d3
+       //   lea 0x3200,a7
+       //   cmpm.b (a7)+,(a7)+
+       //   move.l #0x12348001,d0
+       //   moveq #1,d1
+       //   lsl.w d1,d0
+       //   scs d2
+       //   moveq #17,d1
+       //   lsr.w d1,d0
+       //   move.l #0x1234c001,d3
+       //   moveq #20,d1
+       //   asr.w d1,d3
+       //   scs d4
+       //   moveq #0,d1
+       //   lsr.b d1,d3
+       //   smi d5
+       //   moveq #8,d1
+       //   lsl.b d1,d3
+       //   scs d6
+       //   moveq #63,d1
+       //   asr.b d1,d3
+       //   moveq #16,d1
+       //   lsl.w d1,d3
+       //   move.l d0,0xffff84
+       {0x203c, 0x8000, 0x0001, 0x0800, 0x001f, 0x57c1, 0x7421, 0x0500, 0x57c3, 0x0840,
+        0x0000, 0x05c0, 0x0880, 0x001f, 0x41f8, 0x3000, 0x10bc, 0x005a, 0x08d0, 0x0007,
+        0x56c4, 0x0598, 0x0860, 0x000a, 0x0828, 0x0003, 0x0004, 0x7a04, 0x0b3c, 0x0010,
+        0x57c6, 0x0b30, 0x5000, 0x43f8, 0x3010, 0x45f8, 0x3020, 0x22bc, 0x0102, 0x0304,
+        0x24bc, 0x0102, 0x0305, 0xb509, 0x57c7, 0xb549, 0x55c1, 0xb309, 0x52c3, 0x4ff8,
+        0x3200, 0xbf0f, 0x203c, 0x1234, 0x8001, 0x7201, 0xe368, 0x55c2, 0x7211, 0xe268,
+        0x263c, 0x1234, 0xc001, 0x7214, 0xe263, 0x55c4, 0x7200, 0xe22b, 0x5bc5, 0x7208,
+        0xe32b, 0x55c6, 0x723f, 0xe223, 0x7210, 0xe36b, 0x23c0, 0x00ff, 0xff84}},
   };
   return programs;
 }
