@@ -305,6 +305,13 @@ class Decoder {
       return accept(to_long ? Kind::kExtLong : Kind::kExtWord, to_long ? "EXT.l" : "EXT.w", false);
     }
     if (size_field == 3) return false;
+    if ((op & 0xFF00) == 0x4000) {
+      insn_.size = size_of_field(size_field);
+      if (!operand(insn_.dst, mode, reg)) return false;
+      set_flags(kFlagX | kFlagZ, kFlagsAll);
+      insn_.writes_memory = is_memory(insn_.dst.mode);
+      return accept(Kind::kNegx, "NEGX", true);
+    }
     static constexpr struct {
       uint16_t base;
       Kind kind;
@@ -426,7 +433,7 @@ class Decoder {
     if (to_ea && kind != Kind::kEor) {
       // Dn,<ea>: memory destinations only; register modes here are ADDX,
       // SUBX, ABCD, SBCD, EXG and CMPM.
-      if (mode < 2) return false;
+      if (mode < 2) return (line == 0x9 || line == 0xD) && extended(line, reg_hi, mode, reg);
       insn_.src = data;
       if (!operand(insn_.dst, mode, reg)) return false;
     } else if (to_ea) {
@@ -488,6 +495,19 @@ class Decoder {
       return false;
     insn_.accesses_memory = true;
     return true;
+  }
+
+  // ADDX, SUBX Dy,Dx or -(Ay),-(Ax) (insn_.size already set): X is added
+  // or subtracted, and Z, only ever cleared, is read as well.
+  bool extended(unsigned line, unsigned reg_hi, unsigned mode, unsigned reg) {
+    insn_.src.mode = mode == 0 ? Ea::Dn : Ea::PreDec;
+    insn_.src.reg = static_cast<uint8_t>(reg);
+    insn_.dst.mode = insn_.src.mode;
+    insn_.dst.reg = static_cast<uint8_t>(reg_hi);
+    set_flags(kFlagX | kFlagZ, kFlagsAll);
+    insn_.writes_memory = mode != 0;
+    const bool add = line == 0xD;
+    return accept(add ? Kind::kAddx : Kind::kSubx, add ? "ADDX" : "SUBX", true);
   }
 
   // CMPM (Ay)+,(Ax)+: a compare of two memory operands.

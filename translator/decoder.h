@@ -81,6 +81,11 @@ enum class Kind : uint8_t {
   kBchg,
   kBclr,
   kBset,
+  // ADDX, SUBX Dy,Dx or -(Ay),-(Ax); NEGX <ea> (dst): X in, Z only
+  // cleared.
+  kAddx,
+  kSubx,
+  kNegx,
 };
 
 enum class ShiftOp : uint8_t { kAsr, kAsl, kLsr, kLsl, kRor, kRol };

@@ -80,6 +80,7 @@ unsigned operand_count(Kind kind) {
     case Kind::kDbcc:
     case Kind::kMovemToMemory:
     case Kind::kUnlk:
+    case Kind::kNegx:
       return 1;
     case Kind::kPea:
     case Kind::kJmp:
@@ -188,6 +189,12 @@ const char* kind_name(Kind kind) {
       return "BCLR";
     case Kind::kBset:
       return "BSET";
+    case Kind::kAddx:
+      return "ADDX";
+    case Kind::kSubx:
+      return "SUBX";
+    case Kind::kNegx:
+      return "NEGX";
   }
   return "?";
 }

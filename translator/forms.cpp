@@ -56,6 +56,10 @@ void emit_form(BlockEmitter& e) {
     case Kind::kBclr:
     case Kind::kBset:
       return emit_bit_form(e);
+    case Kind::kAddx:
+    case Kind::kSubx:
+    case Kind::kNegx:
+      return emit_extended_form(e);
     case Kind::kCallOut:
       break;
   }

@@ -122,6 +122,9 @@ const Expected kDecodes[] = {
     {{0x033C, 0x0005},         Kind::kBtst,  Size::Byte, Ea::Dn,      Ea::Imm,    4, kFlagZ},      // btst d1,#5
     {{0x08A7, 0x0007},         Kind::kBclr,  Size::Byte, Ea::Imm,     Ea::PreDec, 4, kFlagZ},      // bclr #7,-(a7)
     {{0xE268},                 Kind::kShift, Size::Word, Ea::Dn,      Ea::Dn,     2, kFlagsAll},   // lsr.w d1,d0
+    {{0xD380},                 Kind::kAddx,  Size::Long, Ea::Dn,      Ea::Dn,     2, kFlagsAll},   // addx.l d0,d1
+    {{0x9388},                 Kind::kSubx,  Size::Long, Ea::PreDec,  Ea::PreDec, 2, kFlagsAll},   // subx.l -(a0),-(a1)
+    {{0x405A},                 Kind::kNegx,  Size::Word, Ea::Dn,      Ea::PostInc, 2, kFlagsAll},  // negx.w (a2)+
     {{0x0188, 0x0000},         Kind::kCallOut, Size::Long, Ea::Dn,    Ea::Dn,     4, 0},           // movep.w d0,0(a0)
 };
 // clang-format on

@@ -391,6 +391,73 @@ const std::vector<Program>& tier_programs() {
         0x3200, 0xbf0f, 0x203c, 0x1234, 0x8001, 0x7201, 0xe368, 0x55c2, 0x7211, 0xe268,
         0x263c, 0x1234, 0xc001, 0x7214, 0xe263, 0x55c4, 0x7200, 0xe22b, 0x5bc5, 0x7208,
         0xe32b, 0x55c6, 0x723f, 0xe223, 0x7210, 0xe36b, 0x23c0, 0x00ff, 0xff84}},
+      {"ExtendedArithmetic",
+       // ADDX, SUBX and NEGX with X in and out, Z kept set by a zero result
+       // and cleared by any other, chains over 64-bit numbers in memory,
+       // -(a7) on both sides (steps of 2).
+       //   moveq #0,d0
+       //   moveq #0,d1
+       //   moveq #0,d2
+       //   move #0x04,ccr
+       //   addx.l d0,d1
+       //   seq d3
+       //   move #0x14,ccr
+       //   addx.w d0,d2
+       //   seq d4
+       //   moveq #-1,d0
+       //   moveq #-1,d5
+       //   move #0x10,ccr
+       //   addx.l d0,d5
+       //   scs d6
+       //   svs d7
+       //   move.b #0x7f,d1
+       //   addx.b d0,d1
+       //   svs d3
+       //   lea 0x3000,a0
+       //   move.l #0x00000001,(a0)+
+       //   move.l #0xffffffff,(a0)+
+       //   move.l #0x00000000,(a0)+
+       //   move.l #0x00000001,(a0)+
+       //   lea 0x3008,a0
+       //   lea 0x3010,a1
+       //   move #0x04,ccr
+       //   addx.l -(a0),-(a1)
+       //   addx.l -(a0),-(a1)
+       //   seq d4
+       //   lea 0x3008,a0
+       //   lea 0x3010,a1
+       //   move #0x04,ccr
+       //   subx.l -(a0),-(a1)
+       //   subx.l -(a0),-(a1)
+       //   sne d5
+       //   smi d6
+       //   lea 0x3100,a7
+       //   move.w #0x8001,-(a7)
+       //   move #0x10,ccr
+       //   addx.b -(a7),-(a7)
+       //   subx.w d1,d2
+       //   move.l #0x12345678,d3
+       //   moveq #0,d4
+       //   neg.l d3
+       //   negx.l d4
+       //   scs d5
+       //   negx.b d4
+       //   lea 0x3000,a2
+       //   negx.w (a2)+
+       //   negx.l 4(a2)
+       //   move #0x04,ccr
+       //   moveq #0,d6
+       //   negx.l d6
+       //   seq d7
+       //   move.l d0,0xffff84
+       {0x7000, 0x7200, 0x7400, 0x44fc, 0x0004, 0xd380, 0x57c3, 0x44fc, 0x0014, 0xd540, 0x57c4,
+        0x70ff, 0x7aff, 0x44fc, 0x0010, 0xdb80, 0x55c6, 0x59c7, 0x123c, 0x007f, 0xd300, 0x59c3,
+        0x41f8, 0x3000, 0x20fc, 0x0000, 0x0001, 0x20fc, 0xffff, 0xffff, 0x20fc, 0x0000, 0x0000,
+        0x20fc, 0x0000, 0x0001, 0x41f8, 0x3008, 0x43f8, 0x3010, 0x44fc, 0x0004, 0xd388, 0xd388,
+        0x57c4, 0x41f8, 0x3008, 0x43f8, 0x3010, 0x44fc, 0x0004, 0x9388, 0x9388, 0x56c5, 0x5bc6,
+        0x4ff8, 0x3100, 0x3f3c, 0x8001, 0x44fc, 0x0010, 0xdf0f, 0x9541, 0x263c, 0x1234, 0x5678,
+        0x7800, 0x4483, 0x4084, 0x55c5, 0x4004, 0x45f8, 0x3000, 0x405a, 0x40aa, 0x0004, 0x44fc,
+        0x0004, 0x7c00, 0x4086, 0x57c7, 0x23c0, 0x00ff, 0xff84}},
   };
   return programs;
 }
