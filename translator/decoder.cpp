@@ -216,8 +216,8 @@ class Decoder {
                  {Kind::kCmp, "CMP"}, {Kind::kCallOut, ""}};
     const auto& row = kOps[(op >> 9) & 7];
     if (row.kind == Kind::kCallOut) return false;
-    // The CCR and SR forms (mode 7, register 4) stay with the interpreter.
-    if (mode == 7 && reg == 4) return false;
+    // The SR forms (mode 7, register 4, word) stay with the interpreter.
+    if (mode == 7 && reg == 4) return size_field == 0 && ccr_immediate(op);
     insn_.size = size_of_field(size_field);
     if (!operand(insn_.src, 7, 4)) return false;
     if (!operand(insn_.dst, mode, reg)) return false;
@@ -260,6 +260,12 @@ class Decoder {
 
   bool line4(uint16_t op, unsigned reg_hi, unsigned mode, unsigned reg, unsigned size_field) {
     if ((op & 0xFFF0) == 0x4E50) return link_unlink(op, reg);
+    if ((op & 0xFFC0) == 0x44C0) {
+      insn_.size = Size::Word;
+      if (!operand(insn_.src, mode, reg)) return false;
+      set_flags(0, kFlagsAll);
+      return accept(Kind::kMoveToCcr, "MOVEtoCCR", false);
+    }
     if (op == 0x4E75) {
       insn_.ends_block = true;
       return accept(Kind::kRts, "RTS", false);
@@ -508,6 +514,27 @@ class Decoder {
     insn_.writes_memory = mode != 0;
     const bool add = line == 0xD;
     return accept(add ? Kind::kAddx : Kind::kSubx, add ? "ADDX" : "SUBX", true);
+  }
+
+  // ANDI, ORI, EORI #imm,CCR: a flag the value forces is written for
+  // certain, the others pass through (and are read).
+  bool ccr_immediate(uint16_t op) {
+    insn_.size = Size::Byte;
+    if (!operand(insn_.src, 7, 4)) return false;
+    const uint8_t bits = insn_.src.value & kFlagsAll;
+    switch (op >> 9) {
+      case 0:
+        set_flags(kFlagsAll, bits);
+        return accept(Kind::kOriCcr, "ORItoCCR", false);
+      case 1:
+        set_flags(kFlagsAll, static_cast<uint8_t>(~bits & kFlagsAll));
+        return accept(Kind::kAndiCcr, "ANDItoCCR", false);
+      case 5:
+        set_flags(kFlagsAll, 0);
+        return accept(Kind::kEoriCcr, "EORItoCCR", false);
+      default:
+        return false;
+    }
   }
 
   // CMPM (Ay)+,(Ax)+: a compare of two memory operands.

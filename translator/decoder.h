@@ -86,6 +86,11 @@ enum class Kind : uint8_t {
   kAddx,
   kSubx,
   kNegx,
+  // MOVE <ea>,CCR (src, a word); ANDI, ORI, EORI #imm,CCR (src Imm).
+  kMoveToCcr,
+  kAndiCcr,
+  kOriCcr,
+  kEoriCcr,
 };
 
 enum class ShiftOp : uint8_t { kAsr, kAsl, kLsr, kLsl, kRor, kRol };

@@ -83,6 +83,10 @@ unsigned operand_count(Kind kind) {
     case Kind::kNegx:
       return 1;
     case Kind::kPea:
+    case Kind::kMoveToCcr:
+    case Kind::kAndiCcr:
+    case Kind::kOriCcr:
+    case Kind::kEoriCcr:
     case Kind::kJmp:
     case Kind::kJsr:
     case Kind::kMovemToRegisters:
@@ -195,6 +199,14 @@ const char* kind_name(Kind kind) {
       return "SUBX";
     case Kind::kNegx:
       return "NEGX";
+    case Kind::kMoveToCcr:
+      return "MOVE to CCR";
+    case Kind::kAndiCcr:
+      return "ANDI to CCR";
+    case Kind::kOriCcr:
+      return "ORI to CCR";
+    case Kind::kEoriCcr:
+      return "EORI to CCR";
   }
   return "?";
 }

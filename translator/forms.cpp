@@ -60,6 +60,11 @@ void emit_form(BlockEmitter& e) {
     case Kind::kSubx:
     case Kind::kNegx:
       return emit_extended_form(e);
+    case Kind::kMoveToCcr:
+    case Kind::kAndiCcr:
+    case Kind::kOriCcr:
+    case Kind::kEoriCcr:
+      return emit_ccr_form(e);
     case Kind::kCallOut:
       break;
   }

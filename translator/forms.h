@@ -17,5 +17,6 @@ void emit_divide_form(BlockEmitter& e);    // DIVU, DIVS
 void emit_frame_form(BlockEmitter& e);     // LINK, UNLK
 void emit_bit_form(BlockEmitter& e);       // BTST, BCHG, BCLR, BSET
 void emit_extended_form(BlockEmitter& e);  // ADDX, SUBX, NEGX
+void emit_ccr_form(BlockEmitter& e);       // MOVE, ANDI, ORI, EORI to CCR
 
 }  // namespace translator

@@ -125,6 +125,10 @@ const Expected kDecodes[] = {
     {{0xD380},                 Kind::kAddx,  Size::Long, Ea::Dn,      Ea::Dn,     2, kFlagsAll},   // addx.l d0,d1
     {{0x9388},                 Kind::kSubx,  Size::Long, Ea::PreDec,  Ea::PreDec, 2, kFlagsAll},   // subx.l -(a0),-(a1)
     {{0x405A},                 Kind::kNegx,  Size::Word, Ea::Dn,      Ea::PostInc, 2, kFlagsAll},  // negx.w (a2)+
+    // ANDI and ORI to CCR write the flags they force; EORI none for certain.
+    {{0x44C0},                 Kind::kMoveToCcr, Size::Word, Ea::Dn,  Ea::Dn,     2, kFlagsAll},   // move d0,ccr
+    {{0x023C, 0x001B},         Kind::kAndiCcr, Size::Byte, Ea::Imm,   Ea::Dn,     4, kFlagZ},      // andi #$1b,ccr
+    {{0x0A3C, 0x0015},         Kind::kEoriCcr, Size::Byte, Ea::Imm,   Ea::Dn,     4, 0},           // eori #$15,ccr
     {{0x0188, 0x0000},         Kind::kCallOut, Size::Long, Ea::Dn,    Ea::Dn,     4, 0},           // movep.w d0,0(a0)
 };
 // clang-format on

@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(Tier, TranslatedDivide, testing::ValuesIn(kDivides),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The report names the divide as translated once it ran in a block, and
-// the move to CCR in front of it as a call-out.
+// the move from SR after it as a call-out.
 TEST(CoverageCounts, SplitTranslatedFromCallOuts) {
   translator::settings().dump_counts = true;
   fresh_machine();
@@ -99,7 +99,7 @@ TEST(CoverageCounts, SplitTranslatedFromCallOuts) {
   translator::write_coverage_report(out);
   std::rewind(out);
   char line[256];
-  unsigned long long divu_translated = 0, divu_call_out = 0, ccr_call_out = 0, ccr_translated = 0;
+  unsigned long long divu_translated = 0, divu_call_out = 0, sr_call_out = 0, sr_translated = 0;
   unsigned long long total = 0, translated = 0;
   while (std::fgets(line, sizeof line, out)) {
     unsigned long long t, c, i;
@@ -108,18 +108,18 @@ TEST(CoverageCounts, SplitTranslatedFromCallOuts) {
       continue;
     if (std::sscanf(line, "vellum: %31s %llu %llu %llu", family, &t, &c, &i) != 4) continue;
     if (std::string(family) == "DIVU") divu_translated += t, divu_call_out += c;
-    if (std::string(family) == "MOVEtoCCR") ccr_translated += t, ccr_call_out += c;
+    if (std::string(family) == "MOVEfromSR") sr_translated += t, sr_call_out += c;
   }
   std::fclose(out);
   EXPECT_GT(total, translated);
   if (VELLUM_LOCKSTEP) {
-    // Lockstep blocks end before a call-out: the move to CCR runs on the
+    // Lockstep blocks end before a call-out: the move from SR runs on the
     // run loop's interpreter.
-    EXPECT_EQ(ccr_call_out, 0u);
+    EXPECT_EQ(sr_call_out, 0u);
   } else {
-    EXPECT_GT(ccr_call_out, 0u);
+    EXPECT_GT(sr_call_out, 0u);
   }
-  EXPECT_EQ(ccr_translated, 0u);
+  EXPECT_EQ(sr_translated, 0u);
   EXPECT_GT(divu_translated, 0u);
   EXPECT_EQ(divu_call_out, 0u);
 }

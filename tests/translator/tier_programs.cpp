@@ -458,6 +458,34 @@ const std::vector<Program>& tier_programs() {
         0x4ff8, 0x3100, 0x3f3c, 0x8001, 0x44fc, 0x0010, 0xdf0f, 0x9541, 0x263c, 0x1234, 0x5678,
         0x7800, 0x4483, 0x4084, 0x55c5, 0x4004, 0x45f8, 0x3000, 0x405a, 0x40aa, 0x0004, 0x44fc,
         0x0004, 0x7c00, 0x4086, 0x57c7, 0x23c0, 0x00ff, 0xff84}},
+      {"ConditionCodeWrites",
+       // EORI, ORI and ANDI to CCR toggling, setting and clearing each flag
+       // (Z, whose store is 0 when set, among them), MOVE to CCR from memory
+       // and of a word whose upper bits are set, X read back by ADDX.
+       //   move #0x1f,ccr
+       //   eori #0x15,ccr
+       //   smi d0
+       //   seq d1
+       //   svs d2
+       //   scs d3
+       //   ori #0x04,ccr
+       //   seq d4
+       //   andi #0x1b,ccr
+       //   sne d5
+       //   lea 0x3000,a0
+       //   move.w #0x0012,(a0)
+       //   move (a0),ccr
+       //   svs d6
+       //   moveq #0,d7
+       //   addx.l d7,d7
+       //   eori #0x10,ccr
+       //   addx.l d7,d7
+       //   move #0xffe0,ccr
+       //   scc d3
+       //   move.l d0,0xffff84
+       {0x44fc, 0x001f, 0x0a3c, 0x0015, 0x5bc0, 0x57c1, 0x59c2, 0x55c3, 0x003c, 0x0004, 0x57c4,
+        0x023c, 0x001b, 0x56c5, 0x41f8, 0x3000, 0x30bc, 0x0012, 0x44d0, 0x59c6, 0x7e00, 0xdf87,
+        0x0a3c, 0x0010, 0xdf87, 0x44fc, 0xffe0, 0x54c3, 0x23c0, 0x00ff, 0xff84}},
   };
   return programs;
 }
