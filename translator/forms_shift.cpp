@@ -1,5 +1,5 @@
 // ASL, ASR, LSL, LSR, ROL, ROR of a data register: by an immediate count
-// (1 to 8, any size) and, for LSL, LSR and ASR of a long, by a count
+// (1 to 8, any size) and, for LSL, LSR and ASR of any size, by a count
 // register (0 to 63).
 // The host shifts a zero- or sign-extended copy in 64 bits, wide enough that
 // the last bit shifted out is always defined: x86 leaves the carry undefined
@@ -152,17 +152,20 @@ void by_immediate(BlockEmitter& e) {
   shift_flags(e, result, s, carry, overflow, true);
 }
 
-// A long by Dx mod 64. A count of 0 leaves the register and X alone and
-// clears C; any other count costs one more budget unit.
+// Any size by Dx mod 64. A count of 0 leaves the register and X alone and
+// clears C; any other count costs one more budget unit. The 64-bit host
+// shift keeps the last bit out exact for every count up to 63: shifted
+// left, a byte or word's bit `width` is 0 once the count passes the width;
+// shifted right, the host carry is the sign (ASR) or 0.
 void by_register(BlockEmitter& e) {
   const Insn& in = e.insn();
+  const Size s = in.size;
   const x86::Gp count = e.temp();
   e.read_register(count, in.src.reg);
   const x86::Gp v = e.temp();
   e.read_register(v, in.dst.reg);
   const x86::Gp result = e.temp();
-  e.a.mov(result, v);
-  e.queue_register(in.dst.reg, result);
+  low_bits(e, result, v, s);
   const Label zero = e.a.newLabel(), done = e.a.newLabel();
   e.a.mov(x86::ecx, count);
   e.a.and_(x86::ecx, 63);
@@ -170,10 +173,10 @@ void by_register(BlockEmitter& e) {
   e.charge_now(1);
   const x86::Gp wide = e.temp();
   const x86::Gp carry = e.temp();
-  widen(e, wide, v, Size::Long, in.shift == ShiftOp::kAsr);
+  widen(e, wide, v, s, in.shift == ShiftOp::kAsr);
   if (in.shift == ShiftOp::kLsl) {
     e.a.shl(wide.r64(), x86::cl);
-    left_carry(e, carry, wide, Size::Long);
+    left_carry(e, carry, wide, s);
   } else {
     if (in.shift == ShiftOp::kAsr)
       e.a.sar(wide.r64(), x86::cl);
@@ -181,12 +184,13 @@ void by_register(BlockEmitter& e) {
       e.a.shr(wide.r64(), x86::cl);
     right_carry(e, carry);
   }
-  e.a.mov(result, wide.r32());
-  shift_flags(e, result, Size::Long, carry, x86::Gp(), true);
+  low_bits(e, result, wide, s);
+  shift_flags(e, result, s, carry, x86::Gp(), true);
   e.a.jmp(done);
   e.a.bind(zero);
-  e.logic_flags(result, Size::Long);
+  e.logic_flags(result, s);
   e.a.bind(done);
+  e.queue_data_register(in.dst.reg, result, s);
 }
 
 }  // namespace
