@@ -171,6 +171,8 @@ class Decoder {
     const unsigned size_field = (op >> 6) & 3;
     switch (line) {
       case 0x0:
+        if (op & 0x100 || (op & 0xFF00) == 0x0800)
+          return bit_operation(op, reg_hi, mode_lo, reg_lo);
         return immediate_alu(op, mode_lo, reg_lo, size_field);
       case 0x1:
       case 0x2:
@@ -214,8 +216,8 @@ class Decoder {
                  {Kind::kCmp, "CMP"}, {Kind::kCallOut, ""}};
     const auto& row = kOps[(op >> 9) & 7];
     if (row.kind == Kind::kCallOut) return false;
-    // The CCR and SR forms (mode 7, register 4) stay with the interpreter.
-    if (mode == 7 && reg == 4) return false;
+    // The SR forms (mode 7, register 4, word) stay with the interpreter.
+    if (mode == 7 && reg == 4) return size_field == 0 && ccr_immediate(op);
     insn_.size = size_of_field(size_field);
     if (!operand(insn_.src, 7, 4)) return false;
     if (!operand(insn_.dst, mode, reg)) return false;
@@ -257,6 +259,13 @@ class Decoder {
   }
 
   bool line4(uint16_t op, unsigned reg_hi, unsigned mode, unsigned reg, unsigned size_field) {
+    if ((op & 0xFFF0) == 0x4E50) return link_unlink(op, reg);
+    if ((op & 0xFFC0) == 0x44C0) {
+      insn_.size = Size::Word;
+      if (!operand(insn_.src, mode, reg)) return false;
+      set_flags(0, kFlagsAll);
+      return accept(Kind::kMoveToCcr, "MOVEtoCCR", false);
+    }
     if (op == 0x4E75) {
       insn_.ends_block = true;
       return accept(Kind::kRts, "RTS", false);
@@ -302,6 +311,13 @@ class Decoder {
       return accept(to_long ? Kind::kExtLong : Kind::kExtWord, to_long ? "EXT.l" : "EXT.w", false);
     }
     if (size_field == 3) return false;
+    if ((op & 0xFF00) == 0x4000) {
+      insn_.size = size_of_field(size_field);
+      if (!operand(insn_.dst, mode, reg)) return false;
+      set_flags(kFlagX | kFlagZ, kFlagsAll);
+      insn_.writes_memory = is_memory(insn_.dst.mode);
+      return accept(Kind::kNegx, "NEGX", true);
+    }
     static constexpr struct {
       uint16_t base;
       Kind kind;
@@ -397,7 +413,7 @@ class Decoder {
         break;
     }
     if (size_field == 3) {
-      if (line == 0x8) return false;  // DIVU, DIVS
+      if (line == 0x8) return divide(op, reg_hi, mode, reg);
       if (line == 0xC) {
         // MULU.W, MULS.W <ea>,Dn: the product of the words, whole.
         insn_.size = Size::Word;
@@ -423,11 +439,11 @@ class Decoder {
     if (to_ea && kind != Kind::kEor) {
       // Dn,<ea>: memory destinations only; register modes here are ADDX,
       // SUBX, ABCD, SBCD, EXG and CMPM.
-      if (mode < 2) return false;
+      if (mode < 2) return (line == 0x9 || line == 0xD) && extended(line, reg_hi, mode, reg);
       insn_.src = data;
       if (!operand(insn_.dst, mode, reg)) return false;
     } else if (to_ea) {
-      if (mode == 1) return false;  // CMPM
+      if (mode == 1) return compare_memory(reg_hi, reg);
       insn_.src = data;
       if (!operand(insn_.dst, mode, reg)) return false;
     } else {
@@ -457,7 +473,7 @@ class Decoder {
     if (by_register) {
       // ASL by a register count keeps its overflow rule with the
       // interpreter, and the rotates theirs.
-      if (insn_.shift == ShiftOp::kAsl || type == 3 || insn_.size != Size::Long) return false;
+      if (insn_.shift == ShiftOp::kAsl || type == 3) return false;
       insn_.src.mode = Ea::Dn;
       insn_.src.reg = static_cast<uint8_t>(reg_hi);
       // A count of 0 leaves X as it was.
@@ -469,6 +485,108 @@ class Decoder {
     }
     static constexpr const char* kNames[] = {"ASR", "ASL", "LSR", "LSL", "ROR", "ROL"};
     return accept(Kind::kShift, kNames[static_cast<unsigned>(insn_.shift)], true);
+  }
+
+  // DIVU.W, DIVS.W <ea>,Dn. A divide by zero is handed to the interpreter
+  // (which raises the exception): the form may leave before it has done
+  // anything, like a memory access. An overflow leaves N and Z as they were,
+  // so only V and C count as written.
+  bool divide(uint16_t op, unsigned reg_hi, unsigned mode, unsigned reg) {
+    const bool is_signed = op & 0x100;
+    insn_.size = Size::Word;
+    if (!operand(insn_.src, mode, reg)) return false;
+    insn_.dst.reg = static_cast<uint8_t>(reg_hi);
+    set_flags(0, kFlagV | kFlagC);
+    if (!accept(is_signed ? Kind::kDivs : Kind::kDivu, is_signed ? "DIVS" : "DIVU", false))
+      return false;
+    insn_.accesses_memory = true;
+    return true;
+  }
+
+  // ADDX, SUBX Dy,Dx or -(Ay),-(Ax) (insn_.size already set): X is added
+  // or subtracted, and Z, only ever cleared, is read as well.
+  bool extended(unsigned line, unsigned reg_hi, unsigned mode, unsigned reg) {
+    insn_.src.mode = mode == 0 ? Ea::Dn : Ea::PreDec;
+    insn_.src.reg = static_cast<uint8_t>(reg);
+    insn_.dst.mode = insn_.src.mode;
+    insn_.dst.reg = static_cast<uint8_t>(reg_hi);
+    set_flags(kFlagX | kFlagZ, kFlagsAll);
+    insn_.writes_memory = mode != 0;
+    const bool add = line == 0xD;
+    return accept(add ? Kind::kAddx : Kind::kSubx, add ? "ADDX" : "SUBX", true);
+  }
+
+  // ANDI, ORI, EORI #imm,CCR: a flag the value forces is written for
+  // certain, the others pass through (and are read).
+  bool ccr_immediate(uint16_t op) {
+    insn_.size = Size::Byte;
+    if (!operand(insn_.src, 7, 4)) return false;
+    const uint8_t bits = insn_.src.value & kFlagsAll;
+    switch (op >> 9) {
+      case 0:
+        set_flags(kFlagsAll, bits);
+        return accept(Kind::kOriCcr, "ORItoCCR", false);
+      case 1:
+        set_flags(kFlagsAll, static_cast<uint8_t>(~bits & kFlagsAll));
+        return accept(Kind::kAndiCcr, "ANDItoCCR", false);
+      case 5:
+        set_flags(kFlagsAll, 0);
+        return accept(Kind::kEoriCcr, "EORItoCCR", false);
+      default:
+        return false;
+    }
+  }
+
+  // CMPM (Ay)+,(Ax)+: a compare of two memory operands.
+  bool compare_memory(unsigned reg_hi, unsigned reg) {
+    insn_.src.mode = Ea::PostInc;
+    insn_.src.reg = static_cast<uint8_t>(reg);
+    insn_.dst.mode = Ea::PostInc;
+    insn_.dst.reg = static_cast<uint8_t>(reg_hi);
+    set_flags(0, kFlagsNZVC);
+    return accept(Kind::kCmp, "CMP", true);
+  }
+
+  // LINK An,#d and UNLK An: a long pushed or popped, no flags.
+  bool link_unlink(uint16_t op, unsigned reg) {
+    insn_.size = Size::Long;
+    insn_.dst.mode = Ea::An;
+    insn_.dst.reg = static_cast<uint8_t>(reg);
+    const bool unlink = op & 8;
+    if (!unlink) {
+      insn_.src.mode = Ea::Imm;
+      insn_.src.value = static_cast<uint32_t>(static_cast<int16_t>(reader_.word()));
+    }
+    if (!accept(unlink ? Kind::kUnlk : Kind::kLink, unlink ? "UNLINK" : "LINK", false))
+      return false;
+    insn_.accesses_memory = true;
+    insn_.writes_memory = !unlink;
+    return true;
+  }
+
+  // BTST, BCHG, BCLR, BSET with a register or an immediate bit number: on
+  // Dn the whole register, on memory a byte. Only Z changes.
+  bool bit_operation(uint16_t op, unsigned reg_hi, unsigned mode, unsigned reg) {
+    if ((op & 0xF138) == 0x0108) return false;  // MOVEP
+    static constexpr struct {
+      Kind kind;
+      const char* family;
+    } kOps[4] = {
+        {Kind::kBtst, "BTST"}, {Kind::kBchg, "BCHG"}, {Kind::kBclr, "BCLR"}, {Kind::kBset, "BSET"}};
+    const auto& row = kOps[(op >> 6) & 3];
+    if (op & 0x100) {
+      insn_.src.mode = Ea::Dn;
+      insn_.src.reg = static_cast<uint8_t>(reg_hi);
+    } else {
+      insn_.src.mode = Ea::Imm;
+      insn_.src.value = reader_.word() & 0xFF;
+    }
+    insn_.size = mode == 0 ? Size::Long : Size::Byte;
+    if (!operand(insn_.dst, mode, reg)) return false;
+    if (insn_.dst.mode == Ea::An) return false;
+    set_flags(0, kFlagZ);
+    insn_.writes_memory = row.kind != Kind::kBtst && is_memory(insn_.dst.mode);
+    return accept(row.kind, row.family, false);
   }
 
   static bool constant_address(const Operand& o) {

@@ -69,6 +69,28 @@ enum class Kind : uint8_t {
   kJsr,
   kRts,
   kNop,
+  // DIVU.W, DIVS.W <ea>,Dn: a zero divisor hands the instruction over.
+  kDivu,
+  kDivs,
+  // LINK An,#d (src Imm); UNLK An (dst).
+  kLink,
+  kUnlk,
+  // BTST, BCHG, BCLR, BSET: bit number in src (Dn or Imm), the whole Dn
+  // (long) or a byte of memory in dst.
+  kBtst,
+  kBchg,
+  kBclr,
+  kBset,
+  // ADDX, SUBX Dy,Dx or -(Ay),-(Ax); NEGX <ea> (dst): X in, Z only
+  // cleared.
+  kAddx,
+  kSubx,
+  kNegx,
+  // MOVE <ea>,CCR (src, a word); ANDI, ORI, EORI #imm,CCR (src Imm).
+  kMoveToCcr,
+  kAndiCcr,
+  kOriCcr,
+  kEoriCcr,
 };
 
 enum class ShiftOp : uint8_t { kAsr, kAsl, kLsr, kLsl, kRor, kRol };

@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "cpu/cpu_state.h"
+#include "translator/coverage_counts.h"
 #include "translator/decoder.h"
 #include "translator/engine.h"
 #include "translator/interpreter_step.h"
@@ -71,8 +72,13 @@ void on_block_dropped(uint32_t pc) {
   back_off(pc, 1);
 }
 
+// Set once per timeslice: counting costs the uncounted loop nothing.
+bool counting = false;
+
 inline void step() {
   interpreter_step();
+  if (counting) [[unlikely]]
+    coverage_interpreted(static_cast<uint16_t>(cpu.ir));
 }
 
 void run_straight_line() {
@@ -103,6 +109,7 @@ int32_t execute_translated(int32_t budget) {
     set_drop_listener(&on_block_dropped);
     listener_set = true;
   }
+  counting = coverage_counting();
   m68k::initial_budget = budget;
   cycle_budget = budget;
   m68k::charge();

@@ -79,8 +79,14 @@ unsigned operand_count(Kind kind) {
     case Kind::kScc:
     case Kind::kDbcc:
     case Kind::kMovemToMemory:
+    case Kind::kUnlk:
+    case Kind::kNegx:
       return 1;
     case Kind::kPea:
+    case Kind::kMoveToCcr:
+    case Kind::kAndiCcr:
+    case Kind::kOriCcr:
+    case Kind::kEoriCcr:
     case Kind::kJmp:
     case Kind::kJsr:
     case Kind::kMovemToRegisters:
@@ -171,6 +177,36 @@ const char* kind_name(Kind kind) {
       return "RTS";
     case Kind::kNop:
       return "NOP";
+    case Kind::kDivu:
+      return "DIVU";
+    case Kind::kDivs:
+      return "DIVS";
+    case Kind::kLink:
+      return "LINK";
+    case Kind::kUnlk:
+      return "UNLK";
+    case Kind::kBtst:
+      return "BTST";
+    case Kind::kBchg:
+      return "BCHG";
+    case Kind::kBclr:
+      return "BCLR";
+    case Kind::kBset:
+      return "BSET";
+    case Kind::kAddx:
+      return "ADDX";
+    case Kind::kSubx:
+      return "SUBX";
+    case Kind::kNegx:
+      return "NEGX";
+    case Kind::kMoveToCcr:
+      return "MOVE to CCR";
+    case Kind::kAndiCcr:
+      return "ANDI to CCR";
+    case Kind::kOriCcr:
+      return "ORI to CCR";
+    case Kind::kEoriCcr:
+      return "EORI to CCR";
   }
   return "?";
 }

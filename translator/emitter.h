@@ -48,8 +48,9 @@ namespace x86 = asmjit::x86;
 struct EmitContext {
   uint64_t exit_trampoline = 0;  // returns eax to the dispatcher
   uint32_t block_id = 0;
-  bool chaining = true;   // static exits may be linked to other blocks
-  bool lockstep = false;  // every store calls the lockstep recorder
+  bool chaining = true;               // static exits may be linked to other blocks
+  bool lockstep = false;              // every store calls the lockstep recorder
+  uint64_t* entry_counter = nullptr;  // incremented at every entry (coverage counts)
 };
 
 // A static exit: a jump the cache may point at the block of `target`.

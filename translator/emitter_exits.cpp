@@ -298,6 +298,11 @@ void BlockEmitter::emit_instruction() {
 }
 
 bool BlockEmitter::emit() {
+  if (context_.entry_counter) {
+    // Nothing is held in a register when a block is entered.
+    a.mov(x86::rax, reinterpret_cast<uint64_t>(context_.entry_counter));
+    a.inc(x86::qword_ptr(x86::rax));
+  }
   if (loops_to_itself()) enter_loop();
   for (index_ = 0; index_ < block_.insns.size(); ++index_) {
     insn_ = &block_.insns[index_];

@@ -75,7 +75,9 @@ void configure_from_environment() {
     const bool all = std::strcmp(v, "all") == 0;
     if (all || std::strcmp(v, "guest") == 0) current.dump_guest = true;
     if (all || std::strcmp(v, "host") == 0) current.dump_host = true;
-    if (!current.dump_guest && !current.dump_host) complain("VELLUM_TRANSLATE_DUMP", v);
+    if (std::strcmp(v, "counts") == 0) current.dump_counts = true;
+    if (!current.dump_guest && !current.dump_host && !current.dump_counts)
+      complain("VELLUM_TRANSLATE_DUMP", v);
   }
 }
 
@@ -84,7 +86,9 @@ void configure_from_environment() {
 int32_t execute(int32_t budget) {
   if (current.engine == Engine::kInterpreter || m68k::cpu.address_mask != machine::kAddressMask)
     return m68k::execute(budget);
-  if (warm_up_left > 0 && current.translate_after > 1) {
+  // Coverage counts count the first timeslice too: it runs in the tier's
+  // loop, which counts what its interpreter runs.
+  if (warm_up_left > 0 && current.translate_after > 1 && !current.dump_counts) {
     --warm_up_left;
     return m68k::execute(budget);
   }

@@ -20,6 +20,9 @@ struct Settings {
   // host code asmjit assembled.
   bool dump_guest = false;
   bool dump_host = false;
+  // At exit, the instructions that ran as translated forms, as call-outs
+  // and on the interpreter, by family (coverage_counts.h).
+  bool dump_counts = false;
   // The code memory, reserved at the first translation; when a block might
   // not fit, every translation is dropped and the memory starts over.
   size_t code_memory_bytes = size_t{32} << 20;
@@ -33,7 +36,7 @@ Settings& settings();
 //   VELLUM_ENGINE=interpreter   the interpreter alone (translator: the default)
 //   VELLUM_TRANSLATE_AFTER=n    the hot threshold (1 translates at once)
 //   VELLUM_BLOCK_LIMIT=n        instructions per block, 1 to 256
-//   VELLUM_TRANSLATE_DUMP=guest|host|all
+//   VELLUM_TRANSLATE_DUMP=guest|host|all|counts
 // Unknown values are reported on standard error and ignored.
 void configure_from_environment();
 

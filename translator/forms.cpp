@@ -45,6 +45,26 @@ void emit_form(BlockEmitter& e) {
     case Kind::kRts:
     case Kind::kNop:
       return emit_flow_form(e);
+    case Kind::kDivu:
+    case Kind::kDivs:
+      return emit_divide_form(e);
+    case Kind::kLink:
+    case Kind::kUnlk:
+      return emit_frame_form(e);
+    case Kind::kBtst:
+    case Kind::kBchg:
+    case Kind::kBclr:
+    case Kind::kBset:
+      return emit_bit_form(e);
+    case Kind::kAddx:
+    case Kind::kSubx:
+    case Kind::kNegx:
+      return emit_extended_form(e);
+    case Kind::kMoveToCcr:
+    case Kind::kAndiCcr:
+    case Kind::kOriCcr:
+    case Kind::kEoriCcr:
+      return emit_ccr_form(e);
     case Kind::kCallOut:
       break;
   }

@@ -1,5 +1,5 @@
 // ASL, ASR, LSL, LSR, ROL, ROR of a data register: by an immediate count
-// (1 to 8, any size) and, for LSL, LSR and ASR of a long, by a count
+// (1 to 8, any size) and, for LSL, LSR and ASR of any size, by a count
 // register (0 to 63).
 // The host shifts a zero- or sign-extended copy in 64 bits, wide enough that
 // the last bit shifted out is always defined: x86 leaves the carry undefined
@@ -147,12 +147,16 @@ void by_immediate(BlockEmitter& e) {
   shift_flags(e, result, s, carry, overflow, true);
 }
 
-// A long by Dx mod 64. A count of 0 leaves the register and X alone and
-// clears C; any other count costs one more budget unit. Without a branch, so
+// Any size by Dx mod 64. A count of 0 leaves the register and X alone and
+// clears C; any other count costs one more budget unit. The 64-bit host
+// shift keeps the last bit out exact for every count up to 63: shifted
+// left, a byte or word's bit `width` is 0 once the count passes the width;
+// shifted right, the host carry is the sign (ASR) or 0. Without a branch, so
 // both counts leave the registers and flags in the same homes: a host shift
 // by 0 changes nothing, and the carry and X are chosen by the count.
 void by_register(BlockEmitter& e) {
   const Insn& in = e.insn();
+  const Size s = in.size;
   const x86::Gp wide = e.temp();
   const x86::Gp carry = e.temp();
   const x86::Gp nonzero = e.temp();
@@ -164,14 +168,14 @@ void by_register(BlockEmitter& e) {
   // The count straight into rcx, the operand widened in place.
   e.read_register(x86::ecx, in.src.reg);
   e.read_register(wide, in.dst.reg);
-  if (in.shift == ShiftOp::kAsr) e.a.movsxd(wide.r64(), wide.r32());
+  widen(e, wide, wide, s, in.shift == ShiftOp::kAsr);
   e.a.and_(x86::ecx, 63);
   e.a.setnz(nonzero.r8());
   e.a.movzx(nonzero, nonzero.r8());
   e.charge_now(nonzero);
   if (in.shift == ShiftOp::kLsl) {
     e.a.shl(wide.r64(), x86::cl);
-    left_carry(e, carry, wide, Size::Long);
+    left_carry(e, carry, wide, s);
   } else {
     if (in.shift == ShiftOp::kAsr)
       e.a.sar(wide.r64(), x86::cl);
@@ -183,14 +187,14 @@ void by_register(BlockEmitter& e) {
     e.a.movzx(carry, carry.r8());
     e.a.shl(carry, 8);
   }
-  // The result is the low half; the register's home is read as 32 bits.
-  e.a.mov(wide.r32(), wide.r32());
-  e.queue_register(in.dst.reg, wide);
+  const x86::Gp result = e.temp();
+  low_bits(e, result, wide, s);
+  e.queue_data_register(in.dst.reg, result, s);
   if (x.isValid()) {
     e.a.test(nonzero, nonzero);
     e.a.cmovnz(x, carry);
   }
-  shift_flags(e, wide, Size::Long, carry, x86::Gp(), false);
+  shift_flags(e, result, s, carry, x86::Gp(), false);
   if (x.isValid()) e.store_flag(kFlagX, x);
 }
 

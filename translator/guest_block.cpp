@@ -77,6 +77,14 @@ GuestBlock read_guest_block(uint32_t pc, const BlockLimits& limits) {
   return block;
 }
 
+uint8_t flags_kept_at_hand_over(const Insn& insn) {
+  // A divide by zero is handed over to raise its exception, whose frame
+  // holds every flag.
+  if (insn.kind == Kind::kDivu || insn.kind == Kind::kDivs || insn.kind == Kind::kCallOut)
+    return kFlagsAll;
+  return static_cast<uint8_t>(kFlagsAll & ~insn.flags_written);
+}
+
 void compute_flag_liveness(GuestBlock& block) {
   const size_t n = block.insns.size();
   block.live_after.assign(n, 0);
@@ -91,7 +99,7 @@ void compute_flag_liveness(GuestBlock& block) {
     // Handed to the interpreter at the I/O region, the instruction runs to
     // its end there and writes its own flags: it needs the others as they
     // are. A call-out's handler may raise an exception, which saves them all.
-    if (insn.accesses_memory) live = static_cast<uint8_t>(live | (kFlagsAll & ~insn.flags_written));
+    if (insn.accesses_memory) live = static_cast<uint8_t>(live | flags_kept_at_hand_over(insn));
     // A followed branch (which writes no flag) leaves by its side exit
     // with every flag as it found them.
     const bool side_exit = insn.follow != Follow::kNone && insn.kind != Kind::kBra;

@@ -55,4 +55,9 @@ GuestBlock read_guest_block(uint32_t pc, const BlockLimits& limits);
 // done when it meets translated code).
 void compute_flag_liveness(GuestBlock& block);
 
+// The flags that must be as they are when the instruction is handed to the
+// interpreter before it has done anything: those it does not write (it runs
+// to its end there), or all of them when it may raise an exception.
+uint8_t flags_kept_at_hand_over(const Insn& insn);
+
 }  // namespace translator

@@ -10,6 +10,7 @@
 #include "translator/code_hook.h"
 #include "translator/decoder.h"
 #include "translator/dump.h"
+#include "translator/guest_block.h"
 #include "translator/interpreter_step.h"
 #include "translator/tier.h"
 #include "translator/tier_state.h"
@@ -160,7 +161,7 @@ uint32_t lockstep_run(const void* code) {
   // Handed over, the instruction at PC runs next in the interpreter and
   // writes its own flags: those the block had no need to keep.
   uint32_t ccr_mask = 0x1F;
-  if (reason == kExitBail) ccr_mask &= ~static_cast<uint32_t>(decode(translated.pc).flags_written);
+  if (reason == kExitBail) ccr_mask = flags_kept_at_hand_over(decode(translated.pc));
   std::vector<Field> fields;
   compare_states(translated, m68k::cpu, ccr_mask, fields);
   // An end signal cuts the budget whenever it arrives, in either run.

@@ -10,6 +10,7 @@
 #include "machine/emu_memory.h"
 #include "translator/block_cache.h"
 #include "translator/code_hook.h"
+#include "translator/coverage_counts.h"
 #include "translator/dump.h"
 #include "translator/emitter.h"
 #include "translator/engine.h"
@@ -185,6 +186,7 @@ const void* translate(uint32_t pc) {
   context.block_id = cache->next_id();
   context.chaining = !kLockstep;
   context.lockstep = kLockstep;
+  if (coverage_counting()) context.entry_counter = coverage_block_counter(guest);
   BlockEmitter emitter(a, guest, context);
   if (!emitter.emit() || failure.failed || code.flatten() != asmjit::kErrorOk ||
       code.resolveUnresolvedLinks() != asmjit::kErrorOk ||

@@ -10,8 +10,8 @@ namespace fs = std::filesystem;
 
 namespace e2e {
 
-ScratchDir::ScratchDir(const std::string& prefix) {
-  std::string pattern = (fs::temp_directory_path() / (prefix + "-XXXXXX")).string();
+ScratchDir::ScratchDir(const std::string& prefix, const fs::path& parent) {
+  std::string pattern = (parent / (prefix + "-XXXXXX")).string();
   if (::mkdtemp(pattern.data())) path_ = fs::canonical(pattern);
 }
 

@@ -7,12 +7,14 @@
 
 namespace e2e {
 
-// A fresh folder under the system's temporary folder, named `prefix`
-// followed by a unique suffix, removed with its contents at the end of the
-// scope. path() is empty when it could not be made.
+// A fresh folder under `parent` (the system's temporary folder unless
+// given), named `prefix` followed by a unique suffix, removed with its
+// contents at the end of the scope. path() is empty when it could not be
+// made.
 class ScratchDir {
  public:
-  explicit ScratchDir(const std::string& prefix);
+  explicit ScratchDir(const std::string& prefix,
+                      const std::filesystem::path& parent = std::filesystem::temp_directory_path());
   ~ScratchDir();
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;

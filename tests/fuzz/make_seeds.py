@@ -1,17 +1,21 @@
 #!/usr/bin/env python3
 """Writes the seed corpora under tests/fuzz/corpus/.
 
-    tests/fuzz/make_seeds.py [GUEST_DIR]
+    tests/fuzz/make_seeds.py [--only TARGET ...] [GUEST_DIR]
 
 GUEST_DIR holds the built end-to-end guests (build/tests/e2e/guests by
 default); they become the program seeds, some with parameters. The CPU and
-OS-call seeds are made here. Run again after adding guests or calls, and
-commit the result.
+OS-call seeds are made here, the tier_lockstep ones from the assembler
+source below (m68k-linux-gnu-as, -ld, -objcopy). Run again after adding
+guests, calls or programs, and commit the result; --only remakes the named
+targets' seeds alone.
 """
+import argparse
 import os
 import random
 import struct
-import sys
+import subprocess
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 CORPUS = os.path.join(HERE, "corpus")
@@ -228,12 +232,357 @@ def oscall_seeds():
         write("oscall", name, oscall_input(names, calls))
 
 
+
+# tier_lockstep: the header of tier_lockstep_fuzzer.cpp, then the stream at
+# STREAM: code from offset 0, the exception handler at HANDLER_AT, data at
+# DATA_AT that A0, A1, A4-A6 point into (A2 points at the code, A3 at an
+# odd address).
+STREAM = 0x10000
+HANDLER_AT = 0x1F0
+DATA_AT = 0x200
+STREAM_BYTES = 0x400
+
+TIER_PROGRAMS = {
+    # Flags of every ALU form, read back by Scc, and call-outs between them.
+    "alu": """
+        moveq #-7,d0
+        move.l #0x7fffffff,d1
+        add.l d0,d1
+        scs d2
+        addq.l #8,d1
+        svs d3
+        sub.w #0x8000,d1
+        smi d4
+        add.b d1,d0
+        sne d5
+        cmp.l d0,d1
+        sgt d6
+        and.w #0x0ff0,d0
+        or.b #0x81,d0
+        eor.l d1,d0
+        neg.w d0
+        scc d2
+        not.b d1
+        ext.w d1
+        ext.l d1
+        swap d0
+        tst.l d0
+        spl d3
+        subq.w #1,d4
+        sle d5
+        cmpa.w #-2,a0
+        shi d6
+        adda.w d0,a1
+        suba.l d1,a1
+        cmp.b #0x80,d0
+        sls d7
+        addx.l d1,d0
+        negx.b d2
+        subx.w d3,d4
+        mulu d1,d2
+        muls #-3,d3
+        clr.w -(sp)
+        trap #1
+    """,
+    # Immediate and register counts: 0, within and past the operand size.
+    "shifts": """
+        move.l #0x80000001,d0
+        asl.l #1,d0
+        scs d7
+        svs d6
+        asr.w #3,d0
+        lsl.b #8,d0
+        lsr.l #7,d0
+        rol.w #4,d0
+        ror.l #1,d0
+        moveq #33,d1
+        lsl.l d1,d0
+        lsr.w d1,d2
+        asr.l d1,d3
+        moveq #0,d1
+        asl.l d1,d4
+        asr.l d1,d5
+        roxl.l #1,d0
+        asl.b d1,d6
+        rol.l d1,d3
+        clr.w -(sp)
+        trap #1
+    """,
+    # Every addressing mode, the same register on both sides, byte steps
+    # of A7.
+    "modes": """
+        move.l #0x11223344,(a0)
+        move.w (a0),d0
+        move.b 1(a0),d1
+        move.l (a0)+,(a1)+
+        move.w d0,-(a1)
+        move.l d1,8(a1)
+        moveq #4,d2
+        move.l -4(a0,d2.w),12(a1)
+        move.l #-4,d3
+        move.b 0(a0,d3.l),16(a1)
+        move.w 0x10200,0x10220
+        move.l 0x10200,d4
+        lea table(pc),a2
+        move.w 2(a2),d5
+        move.l table(pc,d2.w),d6
+        move.b (a0)+,(a0)+
+        move.b -(a7),d7
+        move.b d7,(a7)+
+        add.l #0x10000,(a0)
+        sub.b d1,(a0)+
+        or.w d0,(a1)+
+        and.l (a1),d6
+        eor.w d6,-(a1)
+        not.l (a0)
+        neg.b 3(a0)
+        clr.w (a0)+
+        tst.b -(a0)
+        addq.w #3,(a0)
+        subq.l #2,4(a0)
+        cmp.l (a0)+,d0
+        cmpm.w (a0)+,(a1)+
+        move.l (a0),(a0)
+        move.w (a0)+,(a0)
+        move.l -(a0),-(a0)
+        move.l a0,(a0)+
+        move.l a1,-(a1)
+        pea 4(a0)
+        lea (a7),a3
+        move.l (a7)+,d0
+        clr.w -(sp)
+        trap #1
+    table: .long 0x01020304,0x05060708
+    """,
+    # Both directions, the base register in the list, words sign-extended.
+    "movem": """
+        movem.l d0-d7/a0-a6,-(sp)
+        movem.l (sp)+,d0-d7/a0-a6
+        movem.w (a0)+,d0-d3
+        movem.w d0-d3,-(a1)
+        movem.l a0-a1,-(a0)
+        movem.l (a1)+,a1-a2
+        movem.l d1/a0,8(a0)
+        movem.w 2(a0),d5/a5
+        movem.l (a0),d0-d1
+        movem.l d0-d7,0x10280
+        movem.w (pc),d2-d4
+        movem.l d0/d2,(a2)
+        clr.w -(sp)
+        trap #1
+    """,
+    # Loops, calls, computed jumps, every condition.
+    "branches": """
+        moveq #5,d0
+        moveq #0,d1
+    loop: addq.l #1,d1
+        dbra d0,loop
+        moveq #3,d2
+    loop2: cmp.w d2,d1
+        dbeq d2,loop2
+        bsr.s sub
+        bsr.w sub
+        lea sub(pc),a3
+        jsr (a3)
+        jsr 0(a3,d0.w)
+        cmp.l #6,d1
+        beq.s 1f
+        bra.s 2f
+    1:  moveq #1,d3
+    2:  bgt.s 3f
+        bhi.w 3f
+    3:  tst.w d1
+        bmi.s 4f
+        blt 4f
+        bvs 4f
+        bcs 4f
+    4:  lea 5f(pc),a4
+        jmp (a4)
+    5:  moveq #2,d4
+        sne d5
+        seq (a0)
+        st -(a0)
+        sf (a0)+
+        nop
+        dbf d4,5b
+        clr.w -(sp)
+        trap #1
+    sub: addq.w #1,d6
+        rts
+    """,
+    # The next instruction, a loop's own body and a routine rewritten.
+    "smc": """
+        move.w #0x5287,next
+    next: nop
+        lea body(pc),a3
+        moveq #3,d0
+    body: addq.l #1,d1
+        addq.w #1,2(a3)
+        eor.w #0x0100,(a3)
+        dbra d0,body
+        move.l #0x4e714e71,(a2)
+        movem.l d0-d1,patch
+    patch: nop
+        nop
+        move.w #0x4e75,rt
+        bsr.s rt
+        clr.w -(sp)
+        trap #1
+    rt: nop
+        rts
+    """,
+    # Odd addresses, an odd stack, every trapping instruction, the I/O region.
+    "faults": """
+        move.w d0,1(a0)
+        move.l (a3),d1
+        addq.l #1,a7
+        move.w (a7),d2
+        subq.l #1,a7
+        divu #0,d0
+        chk #-1,d0
+        trap #0
+        trapv
+        illegal
+        .word 0xa000
+        .word 0xf000
+        move.w d0,sr
+        move.l 0xff8800,d0
+        move.w d1,0xfffa00
+        jmp 1(a0)
+    """,
+    # I/O-region accesses inside blocks, and across the top of memory.
+    "io": """
+        moveq #1,d0
+        move.l d0,d1
+        move.b 0xffff8201,d2
+        add.l d1,d0
+        move.l d0,0xffff8240
+        move.w 0xff8a00,d3
+        moveq #2,d4
+        movem.l d0-d1,0xff8000
+        movem.l 0xfffffc,d5-d6
+        move.l 0xfffffe,d6
+        clr.w -(sp)
+        trap #1
+    """,
+    # OS calls through the ROM's trap stubs.
+    "oscall": """
+        pea msg(pc)
+        move.w #9,-(sp)
+        trap #1
+        addq.l #6,sp
+        move.w #2,-(sp)
+        move.w #0x19,-(sp)
+        trap #1
+        addq.l #4,sp
+        move.l #0x10300,-(sp)
+        move.w #0x1a,-(sp)
+        trap #1
+        addq.l #6,sp
+        move.w #0,-(sp)
+        move.w #1,-(sp)
+        trap #13
+        moveq #7,d0
+        add.l d0,d1
+        clr.w -(sp)
+        trap #1
+    msg: .asciz "hi\\r\\n"
+        .even
+    """,
+    # The status register: privileged in user mode, CCR writes, STOP.
+    "status": """
+        move.l sp,a3
+        move.w #0x2700,sr
+        move.l a3,d0
+        move.w sr,d1
+        move.l usp,a4
+        move.w #0x0010,ccr
+        addx.l d0,d1
+        move.w d1,ccr
+        stop #0x2700
+    """,
+}
+
+TIER_HANDLERS = {
+    "count": "addq.l #1,d7\n rte",       # back to after the instruction (most)
+    "group0": "addq.l #8,sp\n rte",      # an address error's longer frame
+}
+
+
+def assemble(source, at):
+    """The words of `source` assembled for the 68000 and linked at `at`."""
+    with tempfile.TemporaryDirectory() as folder:
+        src, obj, elf, raw = (os.path.join(folder, n) for n in ("a.s", "a.o", "a.elf", "a.bin"))
+        with open(src, "w") as f:
+            f.write(source + "\n")
+        subprocess.run(["m68k-linux-gnu-as", "-m68000", "--register-prefix-optional", "-o", obj,
+                        src], check=True)
+        subprocess.run(["m68k-linux-gnu-ld", f"-Ttext=0x{at:x}", "-e", "0", "-o", elf, obj],
+                       check=True)
+        subprocess.run(["m68k-linux-gnu-objcopy", "-O", "binary", "-j", ".text", elf, raw],
+                       check=True)
+        with open(raw, "rb") as f:
+            return f.read()
+
+
+def tier_seed(rng, code, handler, sr=0x2700, control=0x00, slice_units=0x40, start=0):
+    regs = [rng.getrandbits(32) for _ in range(8)]
+    regs += [STREAM + DATA_AT, STREAM + DATA_AT + 0x80, STREAM, STREAM + DATA_AT + 0x101,
+             STREAM + DATA_AT + 0x100, STREAM + DATA_AT + 0x180, STREAM + DATA_AT + 0x1C0,
+             0x18000]
+    out = struct.pack(">16I", *regs)
+    out += struct.pack(">HI", sr, 0x17000)
+    out += bytes([control, HANDLER_AT // 2, slice_units, start])
+    assert len(code) <= HANDLER_AT and len(handler) <= DATA_AT - HANDLER_AT
+    stream = bytearray(rng.getrandbits(8) for _ in range(STREAM_BYTES))
+    stream[:len(code)] = code
+    stream[HANDLER_AT:HANDLER_AT + len(handler)] = handler
+    return out + bytes(stream)
+
+
+def tier_seeds():
+    rng = random.Random(2)
+    code = {name: assemble(src, STREAM) for name, src in TIER_PROGRAMS.items()}
+    handler = {name: assemble(src, STREAM + HANDLER_AT) for name, src in TIER_HANDLERS.items()}
+    # Control: bit 0 the 68010; bits 1-2 vectors to the stream's handler;
+    # bits 4-5 block limits 32, 1, 3, 8.
+    for name, words in code.items():
+        write("tier_lockstep", name, tier_seed(rng, words, handler["count"]))
+        write("tier_lockstep", name + ".vectors",
+              tier_seed(rng, words, handler["count"], control=0x06))
+    write("tier_lockstep", "alu.user", tier_seed(rng, code["alu"], handler["count"], sr=0x0000))
+    write("tier_lockstep", "status.user",
+          tier_seed(rng, code["status"], handler["count"], sr=0x001F, control=0x02))
+    write("tier_lockstep", "modes.limit1",
+          tier_seed(rng, code["modes"], handler["count"], control=0x10))
+    write("tier_lockstep", "movem.limit3",
+          tier_seed(rng, code["movem"], handler["count"], control=0x20))
+    write("tier_lockstep", "smc.limit8", tier_seed(rng, code["smc"], handler["count"], control=0x30))
+    write("tier_lockstep", "branches.68010",
+          tier_seed(rng, code["branches"], handler["count"], control=0x01, slice_units=0x04))
+    write("tier_lockstep", "faults.group0",
+          tier_seed(rng, code["faults"], handler["group0"], control=0x06))
+    write("tier_lockstep", "odd_start",
+          tier_seed(rng, code["alu"], handler["count"], control=0x02, start=1))
+    write("tier_lockstep", "random", tier_seed(rng, b"", handler["count"], control=0x06))
+
+
 def main():
-    guest_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
-        HERE, "..", "..", "build", "tests", "e2e", "guests")
-    program_seeds(guest_dir)
-    cpu_seeds()
-    oscall_seeds()
+    parser = argparse.ArgumentParser(description="Writes the fuzz targets' seed corpora.")
+    parser.add_argument("--only", action="append",
+                        choices=["program", "cpu", "oscall", "tier_lockstep"])
+    parser.add_argument("guest_dir", nargs="?",
+                        default=os.path.join(HERE, "..", "..", "build", "tests", "e2e", "guests"))
+    args = parser.parse_args()
+    makers = {
+        "program": lambda: program_seeds(args.guest_dir),
+        "cpu": cpu_seeds,
+        "oscall": oscall_seeds,
+        "tier_lockstep": tier_seeds,
+    }
+    for target, make in makers.items():
+        if not args.only or target in args.only:
+            make()
 
 
 if __name__ == "__main__":

@@ -111,7 +111,25 @@ const Expected kDecodes[] = {
     {{0x4CBA, 0x0003, 0x0010}, Kind::kMovemToRegisters, Size::Word, Ea::PcDisp, Ea::Dn, 6, 0},  // movem.w 16(pc),d0-d1
     {{0xC3C1},                 Kind::kMuls,  Size::Word, Ea::Dn,      Ea::Dn,     2, kFlagsNZVC},  // muls d1,d1
     {{0xE39A},                 Kind::kShift, Size::Long, Ea::Imm,     Ea::Dn,     2, kFlagsNZVC},  // rol.l #1,d2
-    {{0x80C1},                 Kind::kCallOut, Size::Long, Ea::Dn,    Ea::Dn,     2, 0},           // divu d1,d0
+    // A divide overflow leaves N and Z: they are not written for certain.
+    {{0x80C1},                 Kind::kDivu,  Size::Word, Ea::Dn,      Ea::Dn,     2, kFlagV | kFlagC},  // divu d1,d0
+    {{0x85D8},                 Kind::kDivs,  Size::Word, Ea::PostInc, Ea::Dn,     2, kFlagV | kFlagC},  // divs (a0)+,d2
+    {{0xB308},                 Kind::kCmp,   Size::Byte, Ea::PostInc, Ea::PostInc, 2, kFlagsNZVC}, // cmpm.b (a0)+,(a1)+
+    {{0x4E56, 0xFFF8},         Kind::kLink,  Size::Long, Ea::Imm,     Ea::An,     4, 0},           // link a6,#-8
+    {{0x4E5E},                 Kind::kUnlk,  Size::Long, Ea::Dn,      Ea::An,     2, 0},           // unlk a6
+    {{0x0800, 0x0003},         Kind::kBtst,  Size::Long, Ea::Imm,     Ea::Dn,     4, kFlagZ},      // btst #3,d0
+    {{0x03D0},                 Kind::kBset,  Size::Byte, Ea::Dn,      Ea::Ind,    2, kFlagZ},      // bset d1,(a0)
+    {{0x033C, 0x0005},         Kind::kBtst,  Size::Byte, Ea::Dn,      Ea::Imm,    4, kFlagZ},      // btst d1,#5
+    {{0x08A7, 0x0007},         Kind::kBclr,  Size::Byte, Ea::Imm,     Ea::PreDec, 4, kFlagZ},      // bclr #7,-(a7)
+    {{0xE268},                 Kind::kShift, Size::Word, Ea::Dn,      Ea::Dn,     2, kFlagsAll},   // lsr.w d1,d0
+    {{0xD380},                 Kind::kAddx,  Size::Long, Ea::Dn,      Ea::Dn,     2, kFlagsAll},   // addx.l d0,d1
+    {{0x9388},                 Kind::kSubx,  Size::Long, Ea::PreDec,  Ea::PreDec, 2, kFlagsAll},   // subx.l -(a0),-(a1)
+    {{0x405A},                 Kind::kNegx,  Size::Word, Ea::Dn,      Ea::PostInc, 2, kFlagsAll},  // negx.w (a2)+
+    // ANDI and ORI to CCR write the flags they force; EORI none for certain.
+    {{0x44C0},                 Kind::kMoveToCcr, Size::Word, Ea::Dn,  Ea::Dn,     2, kFlagsAll},   // move d0,ccr
+    {{0x023C, 0x001B},         Kind::kAndiCcr, Size::Byte, Ea::Imm,   Ea::Dn,     4, kFlagZ},      // andi #$1b,ccr
+    {{0x0A3C, 0x0015},         Kind::kEoriCcr, Size::Byte, Ea::Imm,   Ea::Dn,     4, 0},           // eori #$15,ccr
+    {{0x0188, 0x0000},         Kind::kCallOut, Size::Long, Ea::Dn,    Ea::Dn,     4, 0},           // movep.w d0,0(a0)
 };
 // clang-format on
 

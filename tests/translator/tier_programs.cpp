@@ -278,6 +278,214 @@ const std::vector<Program>& tier_programs() {
         0x4cd0, 0x0300, 0x45f8, 0x3600, 0x48d2, 0x7fff, 0x4cea, 0x0005, 0x0010, 0x263c, 0x8000,
         0x0001, 0xe39b, 0x55c4, 0xe85b, 0xe11b, 0xe09b, 0x3a3c, 0xfffd, 0xcbc5, 0x3c3c, 0xfffd,
         0xccc6, 0xccfc, 0x0000, 0x57c7, 0xc1d2, 0x23c0, 0x00ff, 0xff84}},
+      {"DividesAndFrames",
+       // Quotients that fit, overflows (N and Z kept), DIVS of 0x80000000
+       // by -1, a zero divisor after (a0)+ (the handler adds 1 to d7), LINK
+       // and UNLK on A6 and on A7 itself.
+       //   move.l #100000,d0
+       //   move.w #7,d1
+       //   divu d1,d0
+       //   smi d2
+       //   seq d3
+       //   move.l #0x12345678,d4
+       //   moveq #-1,d5
+       //   divu #2,d4
+       //   smi d5
+       //   svs d6
+       //   move.l #-100000,d0
+       //   divs #-7,d0
+       //   spl d2
+       //   move.l #0x80000000,d1
+       //   divs #-1,d1
+       //   svs d3
+       //   moveq #-7,d2
+       //   divs #2,d2
+       //   lea 0x3000,a0
+       //   move.w #3,(a0)
+       //   move.w #0,2(a0)
+       //   moveq #10,d3
+       //   divu (a0)+,d3
+       //   divu (a0)+,d3
+       //   moveq #0,d4
+       //   divs #1,d4
+       //   seq d5
+       //   link a6,#-16
+       //   move.l a6,-(a7)
+       //   link a7,#-4
+       //   unlk a7
+       //   move.l (a7)+,d6
+       //   unlk a6
+       //   lea 0x3100,a5
+       //   move.l #0xdeadbeef,(a5)
+       //   move.l a5,a4
+       //   unlk a4
+       //   move.l d0,0xffff84
+       {0x203c, 0x0001, 0x86a0, 0x323c, 0x0007, 0x80c1, 0x5bc2, 0x57c3, 0x283c, 0x1234, 0x5678,
+        0x7aff, 0x88fc, 0x0002, 0x5bc5, 0x59c6, 0x203c, 0xfffe, 0x7960, 0x81fc, 0xfff9, 0x5ac2,
+        0x223c, 0x8000, 0x0000, 0x83fc, 0xffff, 0x59c3, 0x74f9, 0x85fc, 0x0002, 0x41f8, 0x3000,
+        0x30bc, 0x0003, 0x317c, 0x0000, 0x0002, 0x760a, 0x86d8, 0x86d8, 0x7800, 0x89fc, 0x0001,
+        0x57c5, 0x4e56, 0xfff0, 0x2f0e, 0x4e57, 0xfffc, 0x4e5f, 0x2c1f, 0x4e5e, 0x4bf8, 0x3100,
+        0x2abc, 0xdead, 0xbeef, 0x284d, 0x4e5c, 0x23c0, 0x00ff, 0xff84}},
+      {"BitsCompareMemoryCountShifts",
+       // Bit numbers mod 32 on Dn and mod 8 on memory, from Dn and
+       // immediates; CMPM with one register on both sides and on A7 (steps
+       // of 2); byte and word shifts by counts of 0, the width and past it.
+       //   move.l #0x80000001,d0
+       //   btst #31,d0
+       //   seq d1
+       //   moveq #33,d2
+       //   btst d2,d0
+       //   seq d3
+       //   bchg #0,d0
+       //   bset d2,d0
+       //   bclr #31,d0
+       //   lea 0x3000,a0
+       //   move.b #0x5a,(a0)
+       //   bset #7,(a0)
+       //   sne d4
+       //   bclr d2,(a0)+
+       //   bchg #10,-(a0)
+       //   btst #3,4(a0)
+       //   moveq #4,d5
+       //   btst d5,#0x10
+       //   seq d6
+       //   btst d5,0(a0,d5.w)
+       //   lea 0x3010,a1
+       //   lea 0x3020,a2
+       //   move.l #0x01020304,(a1)
+       //   move.l #0x01020305,(a2)
+       //   cmpm.b (a1)+,(a2)+
+       //   seq d7
+       //   cmpm.w (a1)+,(a2)+
+       //   scs d1
+       //   cmpm.b (a1)+,(a1)+
+       //   shi d3
+       //   lea 0x3200,a7
+       //   cmpm.b (a7)+,(a7)+
+       //   move.l #0x12348001,d0
+       //   moveq #1,d1
+       //   lsl.w d1,d0
+       //   scs d2
+       //   moveq #17,d1
+       //   lsr.w d1,d0
+       //   move.l #0x1234c001,d3
+       //   moveq #20,d1
+       //   asr.w d1,d3
+       //   scs d4
+       //   moveq #0,d1
+       //   lsr.b d1,d3
+       //   smi d5
+       //   moveq #8,d1
+       //   lsl.b d1,d3
+       //   scs d6
+       //   moveq #63,d1
+       //   asr.b d1,d3
+       //   moveq #16,d1
+       //   lsl.w d1,d3
+       //   move.l d0,0xffff84
+       {0x203c, 0x8000, 0x0001, 0x0800, 0x001f, 0x57c1, 0x7421, 0x0500, 0x57c3, 0x0840,
+        0x0000, 0x05c0, 0x0880, 0x001f, 0x41f8, 0x3000, 0x10bc, 0x005a, 0x08d0, 0x0007,
+        0x56c4, 0x0598, 0x0860, 0x000a, 0x0828, 0x0003, 0x0004, 0x7a04, 0x0b3c, 0x0010,
+        0x57c6, 0x0b30, 0x5000, 0x43f8, 0x3010, 0x45f8, 0x3020, 0x22bc, 0x0102, 0x0304,
+        0x24bc, 0x0102, 0x0305, 0xb509, 0x57c7, 0xb549, 0x55c1, 0xb309, 0x52c3, 0x4ff8,
+        0x3200, 0xbf0f, 0x203c, 0x1234, 0x8001, 0x7201, 0xe368, 0x55c2, 0x7211, 0xe268,
+        0x263c, 0x1234, 0xc001, 0x7214, 0xe263, 0x55c4, 0x7200, 0xe22b, 0x5bc5, 0x7208,
+        0xe32b, 0x55c6, 0x723f, 0xe223, 0x7210, 0xe36b, 0x23c0, 0x00ff, 0xff84}},
+      {"ExtendedArithmetic",
+       // ADDX, SUBX and NEGX with X in and out, Z kept set by a zero result
+       // and cleared by any other, chains over 64-bit numbers in memory,
+       // -(a7) on both sides (steps of 2).
+       //   moveq #0,d0
+       //   moveq #0,d1
+       //   moveq #0,d2
+       //   move #0x04,ccr
+       //   addx.l d0,d1
+       //   seq d3
+       //   move #0x14,ccr
+       //   addx.w d0,d2
+       //   seq d4
+       //   moveq #-1,d0
+       //   moveq #-1,d5
+       //   move #0x10,ccr
+       //   addx.l d0,d5
+       //   scs d6
+       //   svs d7
+       //   move.b #0x7f,d1
+       //   addx.b d0,d1
+       //   svs d3
+       //   lea 0x3000,a0
+       //   move.l #0x00000001,(a0)+
+       //   move.l #0xffffffff,(a0)+
+       //   move.l #0x00000000,(a0)+
+       //   move.l #0x00000001,(a0)+
+       //   lea 0x3008,a0
+       //   lea 0x3010,a1
+       //   move #0x04,ccr
+       //   addx.l -(a0),-(a1)
+       //   addx.l -(a0),-(a1)
+       //   seq d4
+       //   lea 0x3008,a0
+       //   lea 0x3010,a1
+       //   move #0x04,ccr
+       //   subx.l -(a0),-(a1)
+       //   subx.l -(a0),-(a1)
+       //   sne d5
+       //   smi d6
+       //   lea 0x3100,a7
+       //   move.w #0x8001,-(a7)
+       //   move #0x10,ccr
+       //   addx.b -(a7),-(a7)
+       //   subx.w d1,d2
+       //   move.l #0x12345678,d3
+       //   moveq #0,d4
+       //   neg.l d3
+       //   negx.l d4
+       //   scs d5
+       //   negx.b d4
+       //   lea 0x3000,a2
+       //   negx.w (a2)+
+       //   negx.l 4(a2)
+       //   move #0x04,ccr
+       //   moveq #0,d6
+       //   negx.l d6
+       //   seq d7
+       //   move.l d0,0xffff84
+       {0x7000, 0x7200, 0x7400, 0x44fc, 0x0004, 0xd380, 0x57c3, 0x44fc, 0x0014, 0xd540, 0x57c4,
+        0x70ff, 0x7aff, 0x44fc, 0x0010, 0xdb80, 0x55c6, 0x59c7, 0x123c, 0x007f, 0xd300, 0x59c3,
+        0x41f8, 0x3000, 0x20fc, 0x0000, 0x0001, 0x20fc, 0xffff, 0xffff, 0x20fc, 0x0000, 0x0000,
+        0x20fc, 0x0000, 0x0001, 0x41f8, 0x3008, 0x43f8, 0x3010, 0x44fc, 0x0004, 0xd388, 0xd388,
+        0x57c4, 0x41f8, 0x3008, 0x43f8, 0x3010, 0x44fc, 0x0004, 0x9388, 0x9388, 0x56c5, 0x5bc6,
+        0x4ff8, 0x3100, 0x3f3c, 0x8001, 0x44fc, 0x0010, 0xdf0f, 0x9541, 0x263c, 0x1234, 0x5678,
+        0x7800, 0x4483, 0x4084, 0x55c5, 0x4004, 0x45f8, 0x3000, 0x405a, 0x40aa, 0x0004, 0x44fc,
+        0x0004, 0x7c00, 0x4086, 0x57c7, 0x23c0, 0x00ff, 0xff84}},
+      {"ConditionCodeWrites",
+       // EORI, ORI and ANDI to CCR toggling, setting and clearing each flag
+       // (Z, whose store is 0 when set, among them), MOVE to CCR from memory
+       // and of a word whose upper bits are set, X read back by ADDX.
+       //   move #0x1f,ccr
+       //   eori #0x15,ccr
+       //   smi d0
+       //   seq d1
+       //   svs d2
+       //   scs d3
+       //   ori #0x04,ccr
+       //   seq d4
+       //   andi #0x1b,ccr
+       //   sne d5
+       //   lea 0x3000,a0
+       //   move.w #0x0012,(a0)
+       //   move (a0),ccr
+       //   svs d6
+       //   moveq #0,d7
+       //   addx.l d7,d7
+       //   eori #0x10,ccr
+       //   addx.l d7,d7
+       //   move #0xffe0,ccr
+       //   scc d3
+       //   move.l d0,0xffff84
+       {0x44fc, 0x001f, 0x0a3c, 0x0015, 0x5bc0, 0x57c1, 0x59c2, 0x55c3, 0x003c, 0x0004, 0x57c4,
+        0x023c, 0x001b, 0x56c5, 0x41f8, 0x3000, 0x30bc, 0x0012, 0x44d0, 0x59c6, 0x7e00, 0xdf87,
+        0x0a3c, 0x0010, 0xdf87, 0x44fc, 0xffe0, 0x54c3, 0x23c0, 0x00ff, 0xff84}},
   };
   return programs;
 }
