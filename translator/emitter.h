@@ -148,6 +148,11 @@ class BlockEmitter {
   void check(Location& location, m68k::Size size);
   // Zero-extended value of the operand (registers read as read_register).
   void load(x86::Gp dst, const Location& location, m68k::Size size);
+  // A register operand's home itself when it has one, kept for the rest of
+  // the instruction (the form must only read it, and only its low `size`
+  // bits mean anything below a long); otherwise a temporary it is loaded
+  // into (zero-extended).
+  x86::Gp read_only(const Location& location, m68k::Size size);
   // Memory: the store (step 3); registers: queued.
   void store(const Location& location, x86::Gp value, m68k::Size size);
   // Pushes a long onto the active stack (a queued A7 and a store).
@@ -298,6 +303,7 @@ class BlockEmitter {
   std::vector<x86::Gp> free_;
   CacheState state_;
   uint32_t use_clock_ = 0;
+  uint16_t pinned_ = 0;  // host registers a form reads in place
   uint32_t last_use_[16] = {};
   std::vector<Stub> stubs_;
   struct Exit {

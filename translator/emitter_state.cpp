@@ -46,6 +46,7 @@ uint32_t flag_mask(Flag f) {
 }  // namespace
 
 void BlockEmitter::reset_temps() {
+  pinned_ = 0;
   free_.clear();
   for (const x86::Gp& r : kPool)
     if (state_.owners[r.id()] == 0) free_.push_back(r);
@@ -76,6 +77,7 @@ x86::Gp BlockEmitter::evict() {
   for (const x86::Gp& r : kPool) {
     const int id = static_cast<int>(r.id());
     if (state_.owners[id] == 0 || (budget_.isValid() && r.id() == budget_.id())) continue;
+    if (pinned_ & (1u << id)) continue;
     int cost = 0;
     for (const CachedRegister& c : state_.regs)
       if (c.host == id && c.dirty) cost = std::max(cost, 1);
@@ -144,6 +146,23 @@ void BlockEmitter::read_register(x86::Gp dst, unsigned n) {
     return;
   }
   a.mov(dst.r32(), guest_register(n));
+}
+
+x86::Gp BlockEmitter::read_only(const Location& loc, Size size) {
+  if (loc.kind == Location::Kind::kRegister) {
+    bool pending = false;
+    for (const Pending& p : pending_)
+      if (p.reg == loc.reg) pending = true;
+    const CachedRegister& c = state_.regs[loc.reg];
+    if (!pending && c.host >= 0) {
+      pinned_ = static_cast<uint16_t>(pinned_ | (1u << c.host));
+      last_use_[c.host] = ++use_clock_;
+      return host(c.host);
+    }
+  }
+  const x86::Gp t = temp();
+  load(t, loc, size);
+  return t;
 }
 
 void BlockEmitter::queue_register(unsigned n, x86::Gp value) {
