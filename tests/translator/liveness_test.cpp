@@ -35,6 +35,13 @@ const LivenessCase kCases[] = {
     {"StoreNeedsEveryFlagAfter", {0x2080, 0x7200, 0x60FA}, {kFlagsAll, kFlagsAll, kFlagsAll}},
     // lsr.l d1,d0 with a count of 0 keeps X: X before it stays live.
     {"CountRegisterShiftReadsX", {0xD081, 0xE2A8, 0x7200, 0x60FA}, {kFlagX, kFlagX, kFlagsAll, kFlagsAll}},
+    // add.l d1,d0 ; bhi.s +2 (followed into moveq) ; moveq #0,d1 ; bra.s:
+    // the side exit of BHI needs every flag before it, the way on after it
+    // only X (MOVEQ sets the rest).
+    {"SideExitNeedsEveryFlagBefore", {0xD081, 0x6202, 0x7200, 0x60F8}, {kFlagsAll, kFlagX, kFlagsAll, kFlagsAll}},
+    // add.l d1,d0 ; divu d2,d0 ; bra.s: a zero divisor raises an exception
+    // from the interpreter, whose frame holds every flag.
+    {"DivideNeedsEveryFlagBefore", {0xD081, 0x80C2, 0x60FA}, {kFlagsAll, kFlagsAll, kFlagsAll}},
     // subq.l #1,d0 ; beq.s: the last flags reach the exit.
     {"FlagsAtTheExitAreLive", {0x5380, 0x67FC}, {kFlagsAll, kFlagsAll}},
 };
