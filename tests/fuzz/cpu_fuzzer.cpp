@@ -6,8 +6,10 @@
 //   75  instruction count (1 to 4)
 //   76  up to 8 instruction words, stored at PC
 //   92  up to 64 data bytes, stored at the address in A0
-// The machine is set up as for a run (ROM and its exception stubs, OS calls)
-// so exceptions and traps take their real paths.
+// The machine is set up as for a run (ROM, OS calls), but the ROM's reset
+// routine does not run: the vector table stays as set-up leaves it, so an
+// exception continues wherever its vector points (the tier fuzzer installs
+// the ROM's vectors; this one exercises the entry of exceptions itself).
 #include <cstdio>
 #include <cstdlib>
 
