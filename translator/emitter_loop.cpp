@@ -171,7 +171,8 @@ void BlockEmitter::reconcile(const CacheState& to) {
 // A head that is a followed Bcc or DBcc is emitted again at every jump
 // back, from the state there: its side exits write back the flags as they
 // are, instead of every pass storing them for the head. The pass then
-// jumps past the head, whose state it takes (the flags dead there).
+// jumps past the head, whose state it takes (its flags in the CPU state:
+// those still live after the head are written back, none in a DBRA loop).
 bool BlockEmitter::head_rotates() const {
   const Insn& head = block_.insns[0];
   if (block_.insns.size() < 2 || head.follow == Follow::kNone) return false;
@@ -203,6 +204,9 @@ void BlockEmitter::rotate_head() {
   emit_form(*this);
   commit();
   drop_dead_flags();
+  // Past the head the flags are in the CPU state: those still live after
+  // it (a BEQ behind a BGE reads Z) are written back before the moves.
+  for (unsigned i = 0; i < 5; ++i) write_flag(i, state_.flags[i]);
   reconcile(body_state_);
   a.jmp(body_);
   state_ = state;

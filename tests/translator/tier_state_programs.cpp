@@ -177,6 +177,22 @@ const std::vector<Program>& state_programs() {
        //    move.l d0,0xffff84
        {0x70ff, 0x7201, 0xd081, 0x7400, 0x7600, 0xd583, 0x57c4, 0x4083, 0x55c5, 0x0a3c, 0x001f,
         0x57c6, 0x55c7, 0x23c0, 0x00ff, 0xff84}},
+      // Regression: a loop headed by a followed BGE went past the head at
+      // each jump back without writing back the Z that the BEQ behind it
+      // reads, and the BEQ saw the Z of the block's entry.
+      {"RotatedHeadLeavesLiveFlagsForTheBody",
+       //   moveq #0,d0
+       //   move.w #50,d1
+       //   bra.s head
+       // body:
+       //   beq.s skip
+       //   addq.l #1,d0
+       // skip:
+       //   subq.w #1,d1
+       // head:
+       //   bge.s body
+       //   move.l d0,0xffff84
+       {0x7000, 0x323c, 0x0032, 0x6006, 0x6702, 0x5280, 0x5341, 0x6cf8, 0x23c0, 0x00ff, 0xff84}},
   };
   return programs;
 }
