@@ -95,6 +95,10 @@ enum class Kind : uint8_t {
 
 enum class ShiftOp : uint8_t { kAsr, kAsl, kLsr, kLsl, kRor, kRol };
 
+// Which way a block goes on past a branch in its middle (guest_block.cpp);
+// the other way is a side exit.
+enum class Follow : uint8_t { kNone, kTaken, kFallThrough };
+
 struct Operand {
   m68k::Ea mode = m68k::Ea::Dn;
   uint8_t reg = 0;
@@ -131,6 +135,10 @@ struct Insn {
   // Touches guest memory (and may find the I/O region there), or writes it.
   bool accesses_memory = false;
   bool writes_memory = false;
+  // Set by the block reader: where the block's next instruction is (`next`,
+  // or the target of a branch the block follows), and how.
+  uint32_t trace_next = 0;
+  Follow follow = Follow::kNone;
 };
 
 // Decodes the instruction at `address` from guest memory (read masked to 24

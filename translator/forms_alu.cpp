@@ -69,20 +69,30 @@ void emit_binary_form(BlockEmitter& e) {
   if (in.kind == Kind::kMulu || in.kind == Kind::kMuls) return multiply(e);
   const Size size = in.size;
   Location src = e.locate(in.src, size);
-  const x86::Gp s = e.temp();
-  if (src.kind != Where::kMemory) e.load(s, src, size);
+  // A register source is read in place, an immediate as the host's.
+  x86::Gp s;
+  if (src.kind == Where::kRegister) s = e.read_only(src, size);
   Location dst = e.locate(in.dst, size);
   e.check(src, size);
   e.check(dst, size);
-  if (src.kind == Where::kMemory) e.load(s, src, size);
+  if (src.kind == Where::kMemory) {
+    s = e.temp();
+    e.load(s, src, size);
+  }
   // The destination as the instruction reads it: after the source's steps
   // (ADD.L (A0)+,... reads its destination register afterwards).
   const x86::Gp d = e.temp();
   e.load(d, dst, size);
-  const x86::Gp ds = sized(d, size), ss = sized(s, size);
+  const x86::Gp ds = sized(d, size);
+  // The source operand of the host instruction.
+  asmjit::Operand ss;
+  if (src.kind == Where::kImmediate)
+    ss = asmjit::Imm(static_cast<int64_t>(static_cast<int32_t>(src.value)));
+  else
+    ss = sized(s, size);
   switch (in.kind) {
     case Kind::kAdd: {
-      e.a.add(ds, ss);
+      e.a.emit(x86::Inst::kIdAdd, ds, ss);
       const BlockEmitter::HostFlags host = e.capture_host_flags(true);
       e.store(dst, d, size);
       e.arith_flags(d, size, host, true);
@@ -91,20 +101,20 @@ void emit_binary_form(BlockEmitter& e) {
     case Kind::kSub:
     case Kind::kCmp: {
       const bool compare = in.kind == Kind::kCmp;
-      e.a.sub(ds, ss);
+      e.a.emit(x86::Inst::kIdSub, ds, ss);
       const BlockEmitter::HostFlags host = e.capture_host_flags(!compare);
       if (!compare) e.store(dst, d, size);
       e.arith_flags(d, size, host, !compare);
       return;
     }
     case Kind::kAnd:
-      e.a.and_(ds, ss);
+      e.a.emit(x86::Inst::kIdAnd, ds, ss);
       break;
     case Kind::kOr:
-      e.a.or_(ds, ss);
+      e.a.emit(x86::Inst::kIdOr, ds, ss);
       break;
     default:
-      e.a.xor_(ds, ss);
+      e.a.emit(x86::Inst::kIdXor, ds, ss);
       break;
   }
   e.store(dst, d, size);

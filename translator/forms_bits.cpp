@@ -29,7 +29,7 @@ void emit_bit_form(BlockEmitter& e) {
     const x86::Gp z = e.temp();
     e.a.mov(z, v);
     e.a.and_(z, mask);
-    e.a.mov(e.flag_word(kFlagZ), z);
+    e.store_flag(kFlagZ, z);
   }
   switch (in.kind) {
     case Kind::kBchg:

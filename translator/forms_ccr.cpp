@@ -41,7 +41,7 @@ void move_to_ccr(BlockEmitter& e) {
       e.a.shl(f, to - p.ccr_bit);
       e.a.and_(f, p.set);
     }
-    e.a.mov(e.flag_word(p.flag), f);
+    e.store_flag(p.flag, f);
   }
 }
 
@@ -53,19 +53,22 @@ void immediate_to_ccr(BlockEmitter& e) {
     const bool bit = (value >> p.ccr_bit) & 1;
     const uint32_t clear = p.flag == kFlagZ ? 1 : 0;
     if (in.kind == Kind::kOriCcr && bit) {
-      e.a.mov(e.flag_word(p.flag), p.set);
+      e.store_flag(p.flag, p.set);
     } else if (in.kind == Kind::kAndiCcr && !bit) {
-      e.a.mov(e.flag_word(p.flag), clear);
+      e.store_flag(p.flag, clear);
     } else if (in.kind == Kind::kEoriCcr && bit) {
+      const x86::Gp old_value = e.temp();
+      e.read_flag(old_value, p.flag);
+      const x86::Gp toggled = e.temp();
       if (p.flag == kFlagZ) {
-        const x86::Gp z = e.temp();
-        e.a.xor_(z, z);
-        e.a.cmp(e.flag_word(kFlagZ), 0);
-        e.a.sete(z.r8());
-        e.a.mov(e.flag_word(kFlagZ), z);
+        e.a.xor_(toggled, toggled);
+        e.a.test(old_value, old_value);
+        e.a.sete(toggled.r8());
       } else {
-        e.a.xor_(e.flag_word(p.flag), p.set);
+        e.a.mov(toggled, old_value);
+        e.a.xor_(toggled, p.set);
       }
+      e.store_flag(p.flag, toggled);
     }
   }
 }

@@ -7,8 +7,9 @@
 // 16 bits (signed for DIVS) leaves Dn, X, N and Z alone, sets V and clears
 // C; otherwise N and Z come from the quotient, V and C are cleared.
 //
-// The host divide needs rdx:rax, which may hold this instruction's
-// temporaries: both are saved around it and the result leaves it in ecx,
+// Both ways join with the same homes for the result and the flags. The host
+// divide needs rdx:rax, which may hold this instruction's temporaries or
+// guest registers: both are saved around it and the result leaves it in ecx,
 // the scratch register no form holds anything in. DIVS divides in 64 bits,
 // where 0x80000000 / -1 does not fault (its quotient is an overflow like
 // any other).
@@ -32,6 +33,17 @@ void emit_divide_form(BlockEmitter& e) {
   e.read_register(dividend, in.dst.reg);
   const x86::Gp result = e.temp();
   const Label overflow = e.a.newLabel(), done = e.a.newLabel();
+  // The flags both ways join with: an overflow leaves N and Z as they were.
+  x86::Gp z, n;
+  const x86::Gp v = e.temp();
+  if (e.live(kFlagZ)) {
+    z = e.temp();
+    e.read_flag(z, kFlagZ);
+  }
+  if (e.live(kFlagN)) {
+    n = e.temp();
+    e.read_flag(n, kFlagN);
+  }
 
   if (is_signed)
     e.a.movsx(x86::rcx, divisor.r16());
@@ -68,21 +80,22 @@ void emit_divide_form(BlockEmitter& e) {
   e.a.mov(result, x86::ecx);
 
   // The quotient's flags.
-  const x86::Gp quotient = e.temp();
-  e.a.movzx(quotient, result.r16());
-  e.store_flag(kFlagZ, quotient);
-  if (e.live(kFlagN)) {
-    e.a.shr(quotient, 8);
-    e.a.mov(e.flag_word(kFlagN), quotient);
+  if (z.isValid()) e.a.movzx(z, result.r16());
+  if (n.isValid()) {
+    e.a.movzx(n, result.r16());
+    e.a.shr(n, 8);
   }
-  e.store_flag(kFlagV, 0u);
+  e.a.mov(v, 0);
   e.a.jmp(done);
 
   e.a.bind(overflow);
   e.a.mov(result, dividend);
-  e.store_flag(kFlagV, 0x80u);
+  e.a.mov(v, 0x80);
 
   e.a.bind(done);
+  if (z.isValid()) e.store_flag(kFlagZ, z);
+  if (n.isValid()) e.store_flag(kFlagN, n);
+  e.store_flag(kFlagV, v);
   e.store_flag(kFlagC, 0u);
   e.queue_register(in.dst.reg, result);
 }

@@ -18,36 +18,32 @@ x86::Gp sized(x86::Gp r, Size s) {
   return r.r32();
 }
 
+// X as the interpreter stores it, read before the operation.
+x86::Gp read_x(BlockEmitter& e) {
+  const x86::Gp x = e.temp();
+  e.read_flag(x, kFlagX);
+  return x;
+}
+
 // X into the host carry: the last instruction before adc or sbb.
-void carry_in(BlockEmitter& e) {
-  e.a.bt(e.flag_word(kFlagX), 8);
+void carry_in(BlockEmitter& e, x86::Gp x) {
+  e.a.bt(x, 8);
 }
 
 // The flags from the host's carry and overflow and the zero-extended result.
 void extended_flags(BlockEmitter& e, x86::Gp result, Size s, const BlockEmitter::HostFlags& host) {
   if (host.carry.isValid()) {
-    e.a.movzx(host.carry, host.carry.r8());
-    e.a.shl(host.carry, 8);
-    e.store_flag(kFlagC, host.carry);
-    e.store_flag(kFlagX, host.carry);
+    e.bit_flag(kFlagC, host.carry);
+    e.bit_flag(kFlagX, host.carry);
   }
-  if (host.overflow.isValid()) {
-    e.a.movzx(host.overflow, host.overflow.r8());
-    e.a.shl(host.overflow, 7);
-    e.store_flag(kFlagV, host.overflow);
-  }
+  if (host.overflow.isValid()) e.bit_flag(kFlagV, host.overflow);
   if (e.live(kFlagZ)) {
     const x86::Gp z = e.temp();
-    e.a.mov(z, result);
-    e.a.or_(z, e.flag_word(kFlagZ));
-    e.a.mov(e.flag_word(kFlagZ), z);
+    e.read_flag(z, kFlagZ);
+    e.a.or_(z, result);
+    e.store_flag(kFlagZ, z);
   }
-  if (e.live(kFlagN)) {
-    const x86::Gp n = e.temp();
-    e.a.mov(n, result);
-    if (s != Size::Byte) e.a.shr(n, s == Size::Word ? 8 : 24);
-    e.a.mov(e.flag_word(kFlagN), n);
-  }
+  e.sign_flag(result, s);
 }
 
 void negate(BlockEmitter& e) {
@@ -57,9 +53,10 @@ void negate(BlockEmitter& e) {
   e.check(dst, s);
   const x86::Gp d = e.temp();
   e.load(d, dst, s);
+  const x86::Gp x = read_x(e);
   const x86::Gp r = e.temp();
   e.a.mov(r, 0);
-  carry_in(e);
+  carry_in(e, x);
   e.a.sbb(sized(r, s), sized(d, s));
   const BlockEmitter::HostFlags host = e.capture_host_flags(true);
   e.store(dst, r, s);
@@ -81,7 +78,8 @@ void emit_extended_form(BlockEmitter& e) {
   e.load(sv, src, s);
   const x86::Gp d = e.temp();
   e.load(d, dst, s);
-  carry_in(e);
+  const x86::Gp x = read_x(e);
+  carry_in(e, x);
   if (in.kind == Kind::kAddx)
     e.a.adc(sized(d, s), sized(sv, s));
   else

@@ -17,6 +17,22 @@ bool constant(const Operand& o) {
 
 void bcc(BlockEmitter& e) {
   const Insn& in = e.insn();
+  if (in.follow != Follow::kNone) {
+    // The way the block goes on is the jump over the side exit; not taking
+    // the branch costs its unit on either way.
+    const Label on = e.a.newLabel();
+    if (in.follow == Follow::kTaken) {
+      e.condition_jump(in.condition, on);
+      e.side_exit(in.next, 1);
+      e.a.bind(on);
+    } else {
+      e.condition_jump(in.condition ^ 1u, on);
+      e.side_exit(in.target, 0);
+      e.a.bind(on);
+      e.charge_later(1);
+    }
+    return;
+  }
   const Label taken = e.a.newLabel();
   e.condition_jump(in.condition, taken);
   e.exit_to(in.next, 1);
@@ -29,6 +45,7 @@ void dbcc(BlockEmitter& e) {
   const Insn& in = e.insn();
   const Label holds = e.a.newLabel(), expired = e.a.newLabel();
   e.condition_jump(in.condition, holds);
+  const CacheState before = e.save_state();
   const x86::Gp d = e.temp();
   e.read_register(d, in.dst.reg);
   e.a.dec(d.r16());
@@ -42,7 +59,34 @@ void dbcc(BlockEmitter& e) {
   e.a.bind(expired);
   e.exit_to(in.next, 1);
   e.a.bind(holds);
+  e.restore_state(before);
   e.exit_to(in.next, 0);
+}
+
+// The same going on at the target: both ways out are side exits, and the
+// loop's way pays the unit of a false condition later.
+void dbcc_followed(BlockEmitter& e) {
+  const Insn& in = e.insn();
+  const Label holds = e.a.newLabel(), on = e.a.newLabel();
+  e.condition_jump(in.condition, holds);
+  const CacheState before = e.save_state();
+  const x86::Gp d = e.temp();
+  e.read_register(d, in.dst.reg);
+  e.a.dec(d.r16());
+  e.queue_register(in.dst.reg, d);
+  const x86::Gp low = e.temp();
+  e.a.movzx(low, d.r16());
+  e.commit_now();
+  const CacheState after = e.save_state();
+  e.a.cmp(low, 0xFFFF);
+  e.a.jne(on);
+  e.side_exit(in.next, 1);
+  e.a.bind(holds);
+  e.restore_state(before);
+  e.side_exit(in.next, 0);
+  e.restore_state(after);
+  e.a.bind(on);
+  e.charge_later(1);
 }
 
 // ST and SF and the other conditions write 0xFF or 0 without reading the
@@ -103,6 +147,7 @@ void emit_flow_form(BlockEmitter& e) {
   const Insn& in = e.insn();
   switch (in.kind) {
     case Kind::kBra:
+      if (in.follow != Follow::kNone) return;
       return e.exit_to(in.target, 0);
     case Kind::kBsr: {
       const x86::Gp back = e.temp();
@@ -113,7 +158,7 @@ void emit_flow_form(BlockEmitter& e) {
     case Kind::kBcc:
       return bcc(e);
     case Kind::kDbcc:
-      return dbcc(e);
+      return in.follow != Follow::kNone ? dbcc_followed(e) : dbcc(e);
     case Kind::kScc:
       return scc(e);
     case Kind::kJmp:

@@ -20,7 +20,10 @@ x86::Gp read_source(BlockEmitter& e, Location& src, Size size) {
 void move(BlockEmitter& e) {
   const Insn& in = e.insn();
   Location src = e.locate(in.src, in.size);
-  const x86::Gp value = read_source(e, src, in.size);
+  // A long from a register is its home: the destination shares it.
+  const x86::Gp value = src.kind == Where::kRegister && in.size == Size::Long
+                            ? e.read_only(src, in.size)
+                            : read_source(e, src, in.size);
   Location dst = e.locate(in.dst, in.size);
   e.check(src, in.size);
   e.check(dst, in.size);

@@ -58,12 +58,7 @@ void shift_flags(BlockEmitter& e, x86::Gp result, Size s, x86::Gp carry, x86::Gp
   else
     e.store_flag(kFlagV, 0u);
   e.store_flag(kFlagZ, result);
-  if (e.live(kFlagN)) {
-    const x86::Gp n = e.temp();
-    e.a.mov(n, result);
-    if (s != Size::Byte) e.a.shr(n, s == Size::Word ? 8 : 24);
-    e.a.mov(e.flag_word(kFlagN), n);
-  }
+  e.sign_flag(result, s);
 }
 
 // The last bit shifted out, at bit 8: for a left shift it is bit `width` of
@@ -156,24 +151,28 @@ void by_immediate(BlockEmitter& e) {
 // clears C; any other count costs one more budget unit. The 64-bit host
 // shift keeps the last bit out exact for every count up to 63: shifted
 // left, a byte or word's bit `width` is 0 once the count passes the width;
-// shifted right, the host carry is the sign (ASR) or 0.
+// shifted right, the host carry is the sign (ASR) or 0. Without a branch, so
+// both counts leave the registers and flags in the same homes: a host shift
+// by 0 changes nothing, and the carry and X are chosen by the count.
 void by_register(BlockEmitter& e) {
   const Insn& in = e.insn();
   const Size s = in.size;
-  const x86::Gp count = e.temp();
-  e.read_register(count, in.src.reg);
-  const x86::Gp v = e.temp();
-  e.read_register(v, in.dst.reg);
-  const x86::Gp result = e.temp();
-  low_bits(e, result, v, s);
-  const Label zero = e.a.newLabel(), done = e.a.newLabel();
-  e.a.mov(x86::ecx, count);
-  e.a.and_(x86::ecx, 63);
-  e.a.jz(zero);
-  e.charge_now(1);
   const x86::Gp wide = e.temp();
   const x86::Gp carry = e.temp();
-  widen(e, wide, v, s, in.shift == ShiftOp::kAsr);
+  const x86::Gp nonzero = e.temp();
+  x86::Gp x;
+  if (e.live(kFlagX)) {
+    x = e.temp();
+    e.read_flag(x, kFlagX);
+  }
+  // The count straight into rcx, the operand widened in place.
+  e.read_register(x86::ecx, in.src.reg);
+  e.read_register(wide, in.dst.reg);
+  widen(e, wide, wide, s, in.shift == ShiftOp::kAsr);
+  e.a.and_(x86::ecx, 63);
+  e.a.setnz(nonzero.r8());
+  e.a.movzx(nonzero, nonzero.r8());
+  e.charge_now(nonzero);
   if (in.shift == ShiftOp::kLsl) {
     e.a.shl(wide.r64(), x86::cl);
     left_carry(e, carry, wide, s);
@@ -182,15 +181,21 @@ void by_register(BlockEmitter& e) {
       e.a.sar(wide.r64(), x86::cl);
     else
       e.a.shr(wide.r64(), x86::cl);
-    right_carry(e, carry);
+    // A shift by 0 leaves the host carry as it was: masked by the count.
+    e.a.setc(carry.r8());
+    e.a.and_(carry.r8(), nonzero.r8());
+    e.a.movzx(carry, carry.r8());
+    e.a.shl(carry, 8);
   }
+  const x86::Gp result = e.temp();
   low_bits(e, result, wide, s);
-  shift_flags(e, result, s, carry, x86::Gp(), true);
-  e.a.jmp(done);
-  e.a.bind(zero);
-  e.logic_flags(result, s);
-  e.a.bind(done);
   e.queue_data_register(in.dst.reg, result, s);
+  if (x.isValid()) {
+    e.a.test(nonzero, nonzero);
+    e.a.cmovnz(x, carry);
+  }
+  shift_flags(e, result, s, carry, x86::Gp(), false);
+  if (x.isValid()) e.store_flag(kFlagX, x);
 }
 
 }  // namespace

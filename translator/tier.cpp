@@ -174,7 +174,11 @@ const void* translate(uint32_t pc) {
   FailureFlag failure;
   code.setErrorHandler(&failure);
   asmjit::FileLogger logger(stderr);
-  if (settings().dump_host) code.setLogger(&logger);
+  if (settings().dump_host) {
+    logger.addFlags(asmjit::FormatFlags::kMachineCode);
+    code.setLogger(&logger);
+    std::fprintf(stderr, "vellum: host code at offset %#x of the code memory\n", at);
+  }
   if (settings().dump_guest) dump_guest_block(stderr, guest);
   x86::Assembler a(&code);
   EmitContext context;

@@ -24,13 +24,24 @@ const LivenessCase kCases[] = {
     {"XSurvivesUntilSet", {0x2200, 0x5282, 0x66FA}, {0, kFlagsAll, kFlagsAll}},
     // add.l d1,d0 ; move.l d0,d2 ; bne.s: only X of ADD is live.
     {"LaterMoveLeavesX", {0xD081, 0x2400, 0x66FA}, {kFlagX, kFlagsAll, kFlagsAll}},
-    // add.l d1,d0 ; move.l (a0),d2 ; bne.s: the read may hand the instruction
-    // to the interpreter, which starts from every flag.
-    {"MemoryAccessNeedsEveryFlagBefore", {0xD081, 0x2410, 0x66FA}, {kFlagsAll, kFlagsAll, kFlagsAll}},
+    // add.l d1,d0 ; movea.l (a0),a1 ; bne.s: the read may hand the
+    // instruction to the interpreter, which writes no flag for it and so
+    // needs every one.
+    {"MemoryAccessNeedsEveryFlagItKeeps", {0xD081, 0x2250, 0x66FA}, {kFlagsAll, kFlagsAll, kFlagsAll}},
+    // add.l d1,d0 ; move.l (a0),d2 ; bne.s: the interpreter would set N Z V C
+    // of the MOVE itself; only X must be as ADD left it.
+    {"MemoryAccessNeedsOnlyWhatItKeeps", {0xD081, 0x2410, 0x66FA}, {kFlagX, kFlagsAll, kFlagsAll}},
     // move.l d0,(a0) ; moveq #0,d1 ; bra.s: a store may leave right after itself.
     {"StoreNeedsEveryFlagAfter", {0x2080, 0x7200, 0x60FA}, {kFlagsAll, kFlagsAll, kFlagsAll}},
     // lsr.l d1,d0 with a count of 0 keeps X: X before it stays live.
     {"CountRegisterShiftReadsX", {0xD081, 0xE2A8, 0x7200, 0x60FA}, {kFlagX, kFlagX, kFlagsAll, kFlagsAll}},
+    // add.l d1,d0 ; bhi.s +2 (followed into moveq) ; moveq #0,d1 ; bra.s:
+    // the side exit of BHI needs every flag before it, the way on after it
+    // only X (MOVEQ sets the rest).
+    {"SideExitNeedsEveryFlagBefore", {0xD081, 0x6202, 0x7200, 0x60F8}, {kFlagsAll, kFlagX, kFlagsAll, kFlagsAll}},
+    // add.l d1,d0 ; divu d2,d0 ; bra.s: a zero divisor raises an exception
+    // from the interpreter, whose frame holds every flag.
+    {"DivideNeedsEveryFlagBefore", {0xD081, 0x80C2, 0x60FA}, {kFlagsAll, kFlagsAll, kFlagsAll}},
     // subq.l #1,d0 ; beq.s: the last flags reach the exit.
     {"FlagsAtTheExitAreLive", {0x5380, 0x67FC}, {kFlagsAll, kFlagsAll}},
 };
@@ -62,7 +73,9 @@ TEST(GuestBlocks, EndAtTheFirstBranchOrTheLimit) {
   machine::clear_memory();
   const uint16_t words[] = {0x7001, 0x7202, 0x6002, 0x7403};  // moveq; moveq; bra.s; moveq
   for (size_t i = 0; i < 4; ++i) machine::poke16(kAt + 2 * static_cast<uint32_t>(i), words[i]);
-  GuestBlock block = read_guest_block(kAt, BlockLimits{});
+  BlockLimits straight;
+  straight.follow_branches = false;
+  GuestBlock block = read_guest_block(kAt, straight);
   ASSERT_EQ(block.insns.size(), 3u);
   EXPECT_EQ(block.first, kAt);
   EXPECT_EQ(block.end, kAt + 6);

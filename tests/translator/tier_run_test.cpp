@@ -50,6 +50,8 @@ TEST_P(TierProgram, EndsAsTheInterpreterDoes) {
 
 INSTANTIATE_TEST_SUITE_P(Tier, TierProgram, testing::ValuesIn(tier_programs()),
                          [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(HostState, TierProgram, testing::ValuesIn(state_programs()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // moveq #1,d0 ; move.l d0,$ffff84 ; bra.s * (never reached, ends the block)
 const std::vector<uint16_t> kMoveqThenRecord = {0x7001, 0x23c0, 0x00ff, 0xff84, 0x60fe};
@@ -67,6 +69,29 @@ TEST(TierRun, LoopBlockChainsToItself) {
   const uint64_t entered = translator::statistics().block_runs - runs;
   EXPECT_GE(entered, 1u);
   EXPECT_LT(entered, 20u);
+}
+
+// A loop of 1.2 million instructions keeps its budget in a host register:
+// it runs out inside the block in several timeslices and is stored each
+// time the block leaves. The interpreter stops a slice after any
+// instruction, the tier after a pass of the loop, so a slice may run up to
+// a pass (three instructions) longer; nothing else differs.
+TEST(TierRun, LoopBudgetRunsOutAcrossTimeslices) {
+  // move.l #400000,d1 ; moveq #0,d0 ; 1: add.l d1,d0 ; subq.l #1,d1 ;
+  // bne.s 1b ; move.l d0,$ffff84
+  const std::vector<uint16_t> words = {0x223c, 0x0006, 0x1a80, 0x7000, 0xd081,
+                                       0x5381, 0x66fa, 0x23c0, 0x00ff, 0xff84};
+  fresh_machine();
+  load(words);
+  const Outcome interpreter = run(false);
+  fresh_machine();
+  load(words);
+  const Outcome tier = run(true);
+  EXPECT_TRUE(tier.recorded);
+  EXPECT_EQ(tier.cpu.dar[0], interpreter.cpu.dar[0]);
+  EXPECT_EQ(tier.cpu.dar[1], 0u);
+  EXPECT_EQ(ccr_of(tier.cpu), ccr_of(interpreter.cpu));
+  EXPECT_LE(std::abs(tier.budget_at_end - interpreter.budget_at_end), 3);
 }
 
 TEST(TierRun, HostWriteDropsTheTranslation) {
@@ -147,9 +172,10 @@ TEST(TierRunDeathTest, FullCodeMemoryIsEmptiedWhole) {
         translator::Settings small;
         small.code_memory_bytes = 300 << 10;
         fresh_machine();
-        // A thousand blocks: addq.l #1,d0 ; bra.s over the next word.
+        // A thousand blocks: addq.l #1,d0 ; bne.s over the next word (always
+        // taken: the side exit of every block the tier makes from it).
         std::vector<uint16_t> words;
-        for (int i = 0; i < 1000; ++i) words.insert(words.end(), {0x5280, 0x6002, 0x4e71});
+        for (int i = 0; i < 1000; ++i) words.insert(words.end(), {0x5280, 0x6602, 0x4e71});
         words.insert(words.end(), {0x23c0, 0x00ff, 0xff84, 0x60fe});  // record ; bra.s *
         load(words);
         m68k::cpu.dar[0] = 0;

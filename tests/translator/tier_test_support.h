@@ -33,6 +33,8 @@ inline void PrintTo(const Program& p, std::ostream* os) {
 // The programs of tier_programs.cpp: each ends by a long written to the
 // GEMDOS channel, which records the budget and ends the run.
 const std::vector<Program>& tier_programs();
+// The same for the host-register state (tier_state_programs.cpp).
+const std::vector<Program>& state_programs();
 
 struct Outcome {
   m68k::CpuState cpu{};
