@@ -193,6 +193,27 @@ const std::vector<Program>& state_programs() {
        //   bge.s body
        //   move.l d0,0xffff84
        {0x7000, 0x323c, 0x0032, 0x6006, 0x6702, 0x5280, 0x5341, 0x6cf8, 0x23c0, 0x00ff, 0xff84}},
+      // Regression: the same jump past a rotated head dropped the X that
+      // ADDX carries from one pass into the next (found by the tier fuzzer).
+      {"RotatedHeadCarriesXIntoTheBody",
+       //   move #0,ccr
+       //   moveq #0,d0
+       //   move.l #0x80000000,d1
+       //   moveq #0,d3
+       //   lea 7,a0
+       //   cmpa.w #0,a0
+       //   bra.s head
+       // top:
+       //   addx.l d3,d3
+       //   addx.l d1,d0
+       //   subq.w #1,a0
+       //   cmpa.w #0,a0
+       // head:
+       //   bne.s top
+       //   move.l d3,d7
+       //   move.l d0,0xffff84
+       {0x44fc, 0x0000, 0x7000, 0x223c, 0x8000, 0x0000, 0x7600, 0x41f8, 0x0007, 0xb0fc, 0x0000,
+        0x600a, 0xd783, 0xd181, 0x5348, 0xb0fc, 0x0000, 0x66f4, 0x2e03, 0x23c0, 0x00ff, 0xff84}},
   };
   return programs;
 }
