@@ -41,11 +41,8 @@ void bcc(BlockEmitter& e) {
 }
 
 // Only the low word of Dn counts; the loop ends when it reaches -1.
-void dbcc(BlockEmitter& e) {
-  const Insn& in = e.insn();
-  const Label holds = e.a.newLabel(), expired = e.a.newLabel();
-  e.condition_jump(in.condition, holds);
-  const CacheState before = e.save_state();
+// Decrements it, stores it, and answers its new low word (0xFFFF: expired).
+x86::Gp decrement_counter(BlockEmitter& e, const Insn& in) {
   const x86::Gp d = e.temp();
   e.read_register(d, in.dst.reg);
   e.a.dec(d.r16());
@@ -53,6 +50,15 @@ void dbcc(BlockEmitter& e) {
   const x86::Gp low = e.temp();
   e.a.movzx(low, d.r16());
   e.commit_now();
+  return low;
+}
+
+void dbcc(BlockEmitter& e) {
+  const Insn& in = e.insn();
+  const Label holds = e.a.newLabel(), expired = e.a.newLabel();
+  e.condition_jump(in.condition, holds);
+  const CacheState before = e.save_state();
+  const x86::Gp low = decrement_counter(e, in);
   e.a.cmp(low, 0xFFFF);
   e.a.je(expired);
   e.exit_to(in.target, 1);
@@ -70,13 +76,7 @@ void dbcc_followed(BlockEmitter& e) {
   const Label holds = e.a.newLabel(), on = e.a.newLabel();
   e.condition_jump(in.condition, holds);
   const CacheState before = e.save_state();
-  const x86::Gp d = e.temp();
-  e.read_register(d, in.dst.reg);
-  e.a.dec(d.r16());
-  e.queue_register(in.dst.reg, d);
-  const x86::Gp low = e.temp();
-  e.a.movzx(low, d.r16());
-  e.commit_now();
+  const x86::Gp low = decrement_counter(e, in);
   const CacheState after = e.save_state();
   e.a.cmp(low, 0xFFFF);
   e.a.jne(on);
