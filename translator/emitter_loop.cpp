@@ -243,6 +243,9 @@ void BlockEmitter::loop_back(unsigned extra) {
   }
   for (unsigned i = 0; i < 5; ++i)
     if (block_.live_in & (1u << i)) write_flag(i, state_.flags[i]);
+  // A hand-over at the head's first instruction leaves instr_addr and IR
+  // as they are, which on a later pass must be this instruction's.
+  record_last_instruction(index_);
   reconcile(loop_state_);
   a.jmp(loop_head_);
   ended_ = true;

@@ -8,7 +8,9 @@ default); they become the program seeds, some with parameters. The CPU and
 OS-call seeds are made here, the tier_lockstep ones from the assembler
 source below (m68k-linux-gnu-as, -ld, -objcopy). Run again after adding
 guests, calls or programs, and commit the result; --only remakes the named
-targets' seeds alone.
+targets' seeds alone. Inputs with which a fuzzer found a fault are kept
+beside the seeds, named after the fault (tier_lockstep/loop_head_bail_*);
+this script writes its own names only and leaves them alone.
 """
 import argparse
 import os
