@@ -68,12 +68,7 @@ class TranslatedDivide : public testing::TestWithParam<DivideCase> {};
 
 TEST_P(TranslatedDivide, LeavesWhatTheInterpreterLeaves) {
   const std::vector<uint16_t> words = divide_program(GetParam());
-  fresh_machine();
-  load(words);
-  const Outcome interpreter = run(false);
-  fresh_machine();
-  load(words);
-  const Outcome tier = run(true);
+  const auto [interpreter, tier] = run_both(words);
   ASSERT_TRUE(interpreter.recorded);
   ASSERT_TRUE(tier.recorded);
   EXPECT_EQ(tier.cpu.dar[0], interpreter.cpu.dar[0]) << "quotient and remainder";

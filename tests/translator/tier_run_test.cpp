@@ -81,12 +81,7 @@ TEST(TierRun, LoopBudgetRunsOutAcrossTimeslices) {
   // bne.s 1b ; move.l d0,$ffff84
   const std::vector<uint16_t> words = {0x223c, 0x0006, 0x1a80, 0x7000, 0xd081,
                                        0x5381, 0x66fa, 0x23c0, 0x00ff, 0xff84};
-  fresh_machine();
-  load(words);
-  const Outcome interpreter = run(false);
-  fresh_machine();
-  load(words);
-  const Outcome tier = run(true);
+  const auto [interpreter, tier] = run_both(words);
   EXPECT_TRUE(tier.recorded);
   EXPECT_EQ(tier.cpu.dar[0], interpreter.cpu.dar[0]);
   EXPECT_EQ(tier.cpu.dar[1], 0u);

@@ -75,4 +75,15 @@ Outcome run(bool translated) {
   return out;
 }
 
+BothRuns run_both(const std::vector<uint16_t>& words) {
+  BothRuns both;
+  fresh_machine();
+  load(words);
+  both.interpreter = run(false);
+  fresh_machine();
+  load(words);
+  both.tier = run(true);
+  return both;
+}
+
 }  // namespace tiertest

@@ -55,6 +55,14 @@ void load(const std::vector<uint16_t>& words, uint32_t at = kCodeAddress);
 // interpreter alone.
 Outcome run(bool translated);
 
+// The same words run from a fresh machine by the interpreter, then by the
+// tier.
+struct BothRuns {
+  Outcome interpreter;
+  Outcome tier;
+};
+BothRuns run_both(const std::vector<uint16_t>& words);
+
 // The CCR a state's flag stores mean.
 uint32_t ccr_of(const m68k::CpuState& s);
 
